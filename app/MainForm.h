@@ -1,0 +1,139 @@
+#pragma once
+
+#include "ShaderDocument.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class Dialogs;
+class OutputPanel;
+class ShaderEditor;
+class THelpSystem;
+class QComboBox;
+class QLabel;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+// How the window is set up; the defaults are the real program's.
+struct MainFormOptions {
+    // Dialogs to use; nullptr means the real Qt dialogs.
+    Dialogs* dialogs = nullptr;
+    // Where config.txt is written at close; empty means the executable's directory.
+    QString settingsWriteDir;
+    // Interval of the one-shot start timer, in milliseconds.
+    int startTimerInterval = 50;
+};
+
+// The one main window: the toolbar, the two shader pages, the output panel, the status bar,
+// and the handlers wired to them. Handlers keep the form designer's names. Each handler runs
+// under RunHandler, so a failure ends it and shows the error box.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(const MainFormOptions& options = {}, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Controls, named as the form designer names them (also their objectName).
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;  // new
+    QToolButton* ToolButton2 = nullptr;  // open
+    QToolButton* ToolButton3 = nullptr;  // save
+    QToolButton* ToolButton9 = nullptr;  // save as
+    QToolButton* ToolButton6 = nullptr;  // validator, vertex
+    QToolButton* ToolButton7 = nullptr;  // validator, fragment
+    QToolButton* ToolButton12 = nullptr; // driver, vertex
+    QToolButton* ToolButton13 = nullptr; // driver, fragment
+    QToolButton* ToolButton14 = nullptr; // driver, both linked
+    QToolButton* ToolButton10 = nullptr; // about
+    QComboBox* ComboBoxSourceHighlight = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* VSTabSheet = nullptr;
+    QWidget* FSTabSheet = nullptr;
+    ShaderEditor* ShaderRichEdit = nullptr;
+    ShaderEditor* ShaderRichEditFS = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    OutputPanel* glslValidateMemo = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QLabel* StatusPanel1 = nullptr;
+    QTimer* StartTimer = nullptr;
+
+    // Module state of the window.
+    QString ValidatorDir;
+    TSyntaxRichEdit VSDocument;
+    TSyntaxRichEdit FSDocument;
+    QString HintWord;
+    THelpSystem* HelpSystem = nullptr;
+    void* MainDC = nullptr; // display the rendering context lives on
+    void* MainRC = nullptr; // the one rendering context; null when creation failed
+
+    // Handlers.
+    void FormCreate();
+    void FormClose();
+    void StartTimerTimer();
+    void ToolButton1Click();  // new
+    void ToolButton2Click();  // open
+    void ToolButton3Click();  // save
+    void ToolButton9Click();  // save as
+    void ToolButton6Click();  // validate the vertex page
+    void ToolButton7Click();  // validate the fragment page
+    void ToolButton12Click(); // driver check, vertex page
+    void ToolButton13Click(); // driver check, fragment page
+    void ToolButton14Click(); // driver check, both pages linked
+    void ToolButton10Click(); // about box
+    void ComboBoxSourceHighlightChange();
+    void ShaderRichEditChange();
+    void ShaderRichEditFSChange();
+    void ShaderRichEditMouseMove(int x, int y);
+    void ShaderRichEditFSMouseMove(int x, int y);
+    void StatusBar1Resize();
+
+    // Recolours every line of an editor (a complete pass; see LineHighlighter).
+    void HighlightAllLines(ShaderEditor* editor);
+    // Looks up the word under the pointer and switches the hint and pointer shape.
+    void UpdateWordHint(ShaderEditor* editor, int x, int y);
+
+    Dialogs& dialogs() { return *dialogs_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Page {
+        ShaderEditor* editor;
+        TSyntaxRichEdit* document;
+        QLabel* panel;
+        const char* prefix;
+    };
+    Page activePage();
+    Page vertexPage();
+    Page fragmentPage();
+
+    void buildControls();
+    void connectHandlers();
+    void runGuarded(void (TMainForm::*handler)());
+    void pageChanged(ShaderEditor* editor, QWidget* sheet, TSyntaxRichEdit& document);
+    void loadIntoPage(const Page& page, const QString& path);
+    void saveAsPage(const Page& page);
+    bool savePage(const Page& page);
+    bool askToSaveBeforeClose(const Page& page);
+    void applyStartGeometry();
+
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs* dialogs_ = nullptr;
+    MainFormOptions options_;
+    QString lastOpenPath_;
+    QString lastSavePath_;
+    // Outer geometry asked for by config.txt, applied once the frame is known.
+    QRect requestedFrame_;
+    bool firstShowDone_ = false;
+    bool closing_ = false;
+};
