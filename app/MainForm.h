@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ShaderDocument.h"
+#include "ValidatorRun.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -28,6 +29,8 @@ struct MainFormOptions {
     QString settingsWriteDir;
     // Interval of the one-shot start timer, in milliseconds.
     int startTimerInterval = 50;
+    // How the validator run waits (time limit; tests press Cancel through it).
+    ValidatorRunOptions validatorRun;
 };
 
 // The one main window: the toolbar, the two shader pages, the output panel, the status bar,
@@ -126,6 +129,11 @@ private:
     bool savePage(const Page& page);
     bool askToSaveBeforeClose(const Page& page);
     void applyStartGeometry();
+    void fitFrameToRequest();
+    // Start-up and shutdown steps of the hint catalogue and the OpenGL context.
+    void createHelpSystem();
+    void openGraphics();
+    void closeGraphics();
 
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs* dialogs_ = nullptr;

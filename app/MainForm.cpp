@@ -1,0 +1,453 @@
+#include "MainForm.h"
+
+#include "Dialogs.h"
+#include "ErrorReporting.h"
+#include "Icons.h"
+#include "LanguageSyntax.h"
+#include "LineHighlighter.h"
+#include "OutputPanel.h"
+#include "Settings.h"
+#include "ShaderEditor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+// The layout's client size and frame position, used until config.txt says otherwise.
+constexpr int kDesignClientWidth = 737;
+constexpr int kDesignClientHeight = 579;
+constexpr int kDesignLeft = 191;
+constexpr int kDesignTop = 110;
+constexpr int kDesignTabHeight = 443;
+constexpr int kDesignMemoHeight = 89;
+constexpr int kStatusBarHeight = 19;
+
+const QString kAboutText = QStringLiteral(
+    "tiny Lumenpad\rVersion 0.2\r2026 by the Lumenpad developers\rhttps://lumenpad.org");
+} // namespace
+
+TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
+    : QMainWindow(parent), options_(options)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    if (options_.dialogs) {
+        dialogs_ = options_.dialogs;
+    } else {
+        ownDialogs_ = std::make_unique<QtDialogs>(this);
+        dialogs_ = ownDialogs_.get();
+    }
+    buildControls();
+    connectHandlers();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildControls()
+{
+    setWindowTitle(QStringLiteral("(the tiny)Lumenpad - 2026 by the Lumenpad developers"));
+    resize(kDesignClientWidth, kDesignClientHeight);
+    move(kDesignLeft, kDesignTop);
+
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    auto button = [this](const char* name, int image, const QString& tip) {
+        auto* b = new QToolButton(ToolBar1);
+        b->setObjectName(QLatin1String(name));
+        b->setIcon(ToolbarIcon(image));
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setToolTip(tip);
+        b->setMinimumWidth(23);
+        ToolBar1->addWidget(b);
+        return b;
+    };
+    auto separator = [this](const char* name) { ToolBar1->addSeparator()->setObjectName(QLatin1String(name)); };
+
+    ToolButton1 = button("ToolButton1", 0, {});
+    separator("ToolButton4");
+    ToolButton2 = button("ToolButton2", 1, {});
+    ToolButton3 = button("ToolButton3", 2, QStringLiteral("Datei speichern"));
+    ToolButton9 = button("ToolButton9", 5, QStringLiteral("Datei speichern unter..."));
+    separator("ToolButton5");
+    ToolButton6 = button("ToolButton6", 3, QStringLiteral("Test VertexShader with glslValidate"));
+    ToolButton7 = button("ToolButton7", 4, QStringLiteral("Test FragmentShader with glslValidate"));
+    separator("ToolButton8");
+    ToolButton12 = button("ToolButton12", 6, QStringLiteral("Test VertexShader with drivers glslang-implementation"));
+    ToolButton13 = button("ToolButton13", 7, QStringLiteral("Test FragmentShader with drivers glslang-implementation"));
+    ToolButton14 = button("ToolButton14", 9,
+                          QStringLiteral("Test both shaders (combined in one program object) with drivers "
+                                         "glslang-implementation"));
+    separator("ToolButton11");
+    ComboBoxSourceHighlight = new QComboBox(ToolBar1);
+    ComboBoxSourceHighlight->setObjectName(QStringLiteral("ComboBoxSourceHighlight"));
+    ComboBoxSourceHighlight->setEditable(false);
+    ComboBoxSourceHighlight->addItems({QStringLiteral("Default"), QStringLiteral("Twilight"),
+                                       QStringLiteral("Borland Classic")});
+    ComboBoxSourceHighlight->setCurrentIndex(0);
+    ComboBoxSourceHighlight->setMinimumWidth(106);
+    ComboBoxSourceHighlight->setFocusPolicy(Qt::StrongFocus);
+    ToolBar1->addWidget(ComboBoxSourceHighlight);
+    separator("ToolButton15");
+    ToolButton10 = button("ToolButton10", 8, {});
+
+    PageControl1 = new QTabWidget;
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->tabBar()->setExpanding(false);
+    PageControl1->setUsesScrollButtons(false);
+    auto makePage = [this](const char* sheetName, const char* editorName, const QString& caption, int image,
+                           ShaderEditor*& editor) {
+        auto* sheet = new QWidget;
+        sheet->setObjectName(QLatin1String(sheetName));
+        auto* layout = new QVBoxLayout(sheet);
+        layout->setContentsMargins(0, 0, 0, 0);
+        editor = new ShaderEditor(sheet);
+        editor->setObjectName(QLatin1String(editorName));
+        layout->addWidget(editor);
+        PageControl1->addTab(sheet, TabSheetIcon(image), caption);
+        return sheet;
+    };
+    VSTabSheet = makePage("VSTabSheet", "ShaderRichEdit", QStringLiteral("VertexShader"), 0, ShaderRichEdit);
+    FSTabSheet = makePage("FSTabSheet", "ShaderRichEditFS", QStringLiteral("FragmentShader"), 1, ShaderRichEditFS);
+    PageControl1->setCurrentWidget(VSTabSheet);
+
+    glslValidateMemo = new OutputPanel;
+    glslValidateMemo->setObjectName(QStringLiteral("glslValidateMemo"));
+
+    Splitter1 = new QSplitter(Qt::Vertical);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(PageControl1);
+    Splitter1->addWidget(glslValidateMemo);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({kDesignTabHeight, kDesignMemoHeight});
+    setCentralWidget(Splitter1);
+
+    StatusBar1 = new QStatusBar;
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFixedHeight(std::max(kStatusBarHeight, StatusBar1->fontMetrics().height() + 4));
+    // The panels are placed by StatusBar1Resize, not by the bar's layout, so that they
+    // always split the bar in two halves and never hold the window at a minimum width.
+    StatusPanel0 = new QLabel(StatusBar1);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel1 = new QLabel(StatusBar1);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setTextFormat(Qt::PlainText);
+    }
+    StatusBar1->installEventFilter(this);
+    setStatusBar(StatusBar1);
+
+    // Tab order: scheme chooser, output panel, tab strip, the active page's editor.
+    QWidget::setTabOrder(ComboBoxSourceHighlight, glslValidateMemo);
+    QWidget::setTabOrder(glslValidateMemo, PageControl1->tabBar());
+    QWidget::setTabOrder(PageControl1->tabBar(), ShaderRichEdit);
+    QWidget::setTabOrder(ShaderRichEdit, ShaderRichEditFS);
+    QWidget::setTabOrder(ShaderRichEditFS, ComboBoxSourceHighlight);
+
+    StartTimer = new QTimer(this);
+    StartTimer->setObjectName(QStringLiteral("StartTimer"));
+    StartTimer->setInterval(options_.startTimerInterval);
+    StartTimer->setSingleShot(false); // disarmed by its own handler, as the layout has it
+}
+
+void TMainForm::runGuarded(void (TMainForm::*handler)())
+{
+    RunHandler(*dialogs_, [this, handler] { (this->*handler)(); });
+}
+
+void TMainForm::connectHandlers()
+{
+    const std::pair<QToolButton*, void (TMainForm::*)()> clicks[] = {
+        {ToolButton1, &TMainForm::ToolButton1Click},   {ToolButton2, &TMainForm::ToolButton2Click},
+        {ToolButton3, &TMainForm::ToolButton3Click},   {ToolButton9, &TMainForm::ToolButton9Click},
+        {ToolButton6, &TMainForm::ToolButton6Click},   {ToolButton7, &TMainForm::ToolButton7Click},
+        {ToolButton12, &TMainForm::ToolButton12Click}, {ToolButton13, &TMainForm::ToolButton13Click},
+        {ToolButton14, &TMainForm::ToolButton14Click}, {ToolButton10, &TMainForm::ToolButton10Click},
+    };
+    for (const auto& [button, handler] : clicks)
+        connect(button, &QToolButton::clicked, this, [this, handler = handler] { runGuarded(handler); });
+
+    connect(ComboBoxSourceHighlight, &QComboBox::activated, this,
+            [this] { runGuarded(&TMainForm::ComboBoxSourceHighlightChange); });
+    connect(ShaderRichEdit, &QPlainTextEdit::textChanged, this,
+            [this] { runGuarded(&TMainForm::ShaderRichEditChange); });
+    connect(ShaderRichEditFS, &QPlainTextEdit::textChanged, this,
+            [this] { runGuarded(&TMainForm::ShaderRichEditFSChange); });
+    connect(ShaderRichEdit, &ShaderEditor::pointerMoved, this, [this](int x, int y) {
+        RunHandler(*dialogs_, [&] { ShaderRichEditMouseMove(x, y); });
+    });
+    connect(ShaderRichEditFS, &ShaderEditor::pointerMoved, this, [this](int x, int y) {
+        RunHandler(*dialogs_, [&] { ShaderRichEditFSMouseMove(x, y); });
+    });
+    connect(StartTimer, &QTimer::timeout, this, [this] { runGuarded(&TMainForm::StartTimerTimer); });
+}
+
+TMainForm::Page TMainForm::vertexPage()
+{
+    return {ShaderRichEdit, &VSDocument, StatusPanel0, "VS:"};
+}
+
+TMainForm::Page TMainForm::fragmentPage()
+{
+    return {ShaderRichEditFS, &FSDocument, StatusPanel1, "FS:"};
+}
+
+TMainForm::Page TMainForm::activePage()
+{
+    return PageControl1->currentWidget() == FSTabSheet ? fragmentPage() : vertexPage();
+}
+
+// ---- Start-up -------------------------------------------------------------------------
+
+void TMainForm::FormCreate()
+{
+    // Each step reports its own failure and the next still runs, so one bad settings line
+    // cannot leave the window without hints, driver checks or its deferred start step.
+    RunHandler(*dialogs_, [this] {
+        const SettingsReadResult read = ReadSettingsFile(QStringLiteral("config.txt"));
+        const StoredSettings& v = read.values;
+        if (read.linesRead >= 3) {
+            ValidatorDir = v.validatorDir;
+            VSDocument.FileName = v.vertexFile;
+            FSDocument.FileName = v.fragmentFile;
+        }
+        if (read.linesRead >= 4) {
+            requestedFrame_ = QRect(v.left, v.top, v.width, v.height);
+            applyStartGeometry();
+        }
+        if (read.linesRead >= 5 && v.maximised == 1)
+            setWindowState(windowState() | Qt::WindowMaximized);
+        if (read.linesRead >= 6) {
+            // An index the chooser does not have leaves it without a selection.
+            const QSignalBlocker quiet(ComboBoxSourceHighlight);
+            ComboBoxSourceHighlight->setCurrentIndex(
+                v.schemeIndex >= 0 && v.schemeIndex < ComboBoxSourceHighlight->count() ? v.schemeIndex : -1);
+        }
+        if (!read.errorMessage.isEmpty())
+            throw LumenpadError(read.errorMessage);
+    });
+
+    RunHandler(*dialogs_, [this] {
+        const QString quoted = QLatin1Char('"') + ValidatorDir + QLatin1Char('"');
+        if (QFileInfo(ValidatorDir + QStringLiteral("/glslvalidate")).isFile()) {
+            glslValidateMemo->appendLine(QStringLiteral("glslValidate.exe present in ") + quoted +
+                                         QStringLiteral("..."));
+        } else {
+            glslValidateMemo->appendLine(QStringLiteral("glslValidate.exe not found in ") + quoted +
+                                         QStringLiteral(", please specify the correct path in config.txt!"));
+            glslValidateMemo->appendLine(QStringLiteral(
+                "If you don't do this or haven't installed glslValidate, then the shaders can't be validated..."));
+        }
+    });
+
+    RunHandler(*dialogs_, [this] { createHelpSystem(); });
+    RunHandler(*dialogs_, [this] { openGraphics(); });
+    StartTimer->start();
+}
+
+void TMainForm::applyStartGeometry()
+{
+    QRect frame = requestedFrame_;
+    // A window saved on a screen that is gone would open where nobody can reach it.
+    bool visible = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        visible = visible || screen->geometry().intersects(frame);
+    if (!visible && QGuiApplication::primaryScreen()) {
+        frame.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+        requestedFrame_ = frame;
+    }
+    // Until the window manager has framed the window, client and frame sizes are the same;
+    // showEvent and the start step correct the client size once the frame is known.
+    resize(std::max(frame.width(), 1), std::max(frame.height(), 1));
+    move(frame.topLeft());
+}
+
+void TMainForm::fitFrameToRequest()
+{
+    if (!requestedFrame_.isValid() || isMaximized() || isFullScreen())
+        return;
+    const QSize margins = frameGeometry().size() - geometry().size();
+    const QSize client = requestedFrame_.size() - margins;
+    if (client != size())
+        resize(client.expandedTo(QSize(1, 1)));
+    if (frameGeometry().topLeft() != requestedFrame_.topLeft())
+        move(requestedFrame_.topLeft());
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!firstShowDone_) {
+        firstShowDone_ = true;
+        QTimer::singleShot(0, this, [this] { fitFrameToRequest(); });
+    }
+}
+
+void TMainForm::StartTimerTimer()
+{
+    // Disarmed first: whatever fails below, this step never runs a second time.
+    StartTimer->stop();
+    fitFrameToRequest();
+    requestedFrame_ = QRect();
+
+    ApplyColourScheme(ShaderRichEdit, ComboBoxSourceHighlight->currentIndex());
+    ApplyColourScheme(ShaderRichEditFS, ComboBoxSourceHighlight->currentIndex());
+
+    for (const Page& page : {vertexPage(), fragmentPage()}) {
+        if (page.document->FileName.isEmpty() || !QFileInfo::exists(page.document->FileName))
+            continue;
+        RunHandler(*dialogs_, [&] {
+            try {
+                loadIntoPage(page, page.document->FileName);
+            } catch (...) {
+                // Left untitled, so a later Save cannot write this empty page over the file.
+                page.document->FileName.clear();
+                throw;
+            }
+        });
+    }
+}
+
+// ---- Shutdown -------------------------------------------------------------------------
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    for (const Page& page : {vertexPage(), fragmentPage()}) {
+        if (!askToSaveBeforeClose(page)) {
+            event->ignore();
+            return;
+        }
+    }
+    closing_ = true;
+    FormClose();
+    event->accept();
+}
+
+bool TMainForm::askToSaveBeforeClose(const Page& page)
+{
+    if (!page.document->Changed)
+        return true;
+    PageControl1->setCurrentWidget(page.editor->parentWidget());
+    switch (dialogs_->askSaveChanges(true)) {
+    case Dialogs::SaveAnswer::Cancel:
+        return false;
+    case Dialogs::SaveAnswer::No:
+        return true;
+    case Dialogs::SaveAnswer::Yes:
+        break;
+    }
+    bool saved = false;
+    RunHandler(*dialogs_, [&] { saved = savePage(page); });
+    // A failed or cancelled save keeps the window open, so the text is not lost.
+    return saved;
+}
+
+void TMainForm::FormClose()
+{
+    RunHandler(*dialogs_, [this] { closeGraphics(); });
+    RunHandler(*dialogs_, [this] {
+        StoredSettings s;
+        s.validatorDir = ValidatorDir;
+        s.vertexFile = VSDocument.FileName;
+        s.fragmentFile = FSDocument.FileName;
+        const QRect frame = frameGeometry();
+        s.width = frame.width();
+        s.height = frame.height();
+        s.top = frame.top();
+        s.left = frame.left();
+        s.maximised = isMaximized() ? 1 : 0;
+        s.schemeIndex = ComboBoxSourceHighlight->currentIndex();
+        const QString dir =
+            options_.settingsWriteDir.isEmpty() ? QCoreApplication::applicationDirPath() : options_.settingsWriteDir;
+        WriteSettingsFile(QDir(dir).filePath(QStringLiteral("config.txt")), s);
+    });
+}
+
+// ---- Window handlers ------------------------------------------------------------------
+
+void TMainForm::ToolButton10Click()
+{
+    dialogs_->showAbout(kAboutText);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == StatusBar1 && event->type() == QEvent::Resize)
+        StatusBar1Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::StatusBar1Resize()
+{
+    const int half = StatusBar1->width() / 2;
+    const int height = StatusBar1->height();
+    StatusPanel0->setGeometry(0, 0, half, height);
+    StatusPanel1->setGeometry(half, 0, half, height);
+}
+
+// ---- Colouring ------------------------------------------------------------------------
+
+void TMainForm::HighlightAllLines(ShaderEditor* editor)
+{
+    editor->highlighter().HighlightAllLines();
+}
+
+void TMainForm::ComboBoxSourceHighlightChange()
+{
+    ApplyColourScheme(ShaderRichEdit, ComboBoxSourceHighlight->currentIndex());
+    ApplyColourScheme(ShaderRichEditFS, ComboBoxSourceHighlight->currentIndex());
+    HighlightAllLines(ShaderRichEdit);
+    HighlightAllLines(ShaderRichEditFS);
+}
+
+void TMainForm::pageChanged(ShaderEditor* editor, QWidget* sheet, TSyntaxRichEdit& document)
+{
+    // The highlighter recolours every line an edit touches by itself; what is left here is
+    // the document's changed mark, for the page the user works on.
+    if (PageControl1->currentWidget() != sheet)
+        return;
+    if (editor->lineCount() >= 1)
+        document.Changed = true;
+}
+
+void TMainForm::ShaderRichEditChange()
+{
+    pageChanged(ShaderRichEdit, VSTabSheet, VSDocument);
+}
+
+void TMainForm::ShaderRichEditFSChange()
+{
+    pageChanged(ShaderRichEditFS, FSTabSheet, FSDocument);
+}

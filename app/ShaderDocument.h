@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// How a shader file was stored, so saving gives back the same bytes.
+enum class TextEncoding { Utf8, Latin1 };
+enum class LineEndStyle { CrLf, Lf, Cr };
+
+// The document record of one shader page.
+struct TSyntaxRichEdit {
+    QString FileName; // full path; empty while the page is untitled
+    bool Changed = false;
+    // A new page is saved as UTF-8 with CR LF; an opened file keeps its own form.
+    TextEncoding encoding = TextEncoding::Utf8;
+    LineEndStyle lineEnd = LineEndStyle::CrLf;
+};
+
+// A shader file's text in the editor's form (lines separated by '\n') plus how it was stored.
+struct DecodedShaderText {
+    QString text;
+    TextEncoding encoding = TextEncoding::Utf8;
+    LineEndStyle lineEnd = LineEndStyle::CrLf;
+};
+
+// Decodes UTF-8 when the bytes are valid UTF-8, otherwise Latin-1; the line-end style is the
+// first one found (CR LF for a file without line breaks). Throws LumenpadError for a file
+// holding NUL bytes, which the editor could not give back unchanged.
+DecodedShaderText DecodeShaderText(const QByteArray& bytes, const QString& pathForMessages);
+
+// The inverse of DecodeShaderText. Text that Latin-1 cannot hold is written as UTF-8 and
+// encoding is updated to say so, rather than losing characters.
+QByteArray EncodeShaderText(const QString& text, TextEncoding& encoding, LineEndStyle lineEnd);
+
+// Reads a whole file; throws LumenpadError with the file-open message on failure.
+QByteArray ReadWholeFile(const QString& path);
+
+// Writes a file atomically: a temporary file beside it is renamed over it only after all
+// bytes reached the disk, so a failed write leaves the old file whole. An existing file keeps
+// its permissions; a symbolic link keeps pointing at the file it names. Returns 0 or errno.
+int WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The system's reason for an errno value, as the user reads it.
+QString SystemReason(int errorNumber);

