@@ -25,7 +25,7 @@ DecodedShaderText DecodeShaderText(const QByteArray& bytes, const QString& pathF
                                            "sie wird nicht geöffnet, damit sie unverändert bleibt")
                                 .arg(pathForMessages));
     DecodedShaderText result;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (utf8.hasError()) {
         text = QString::fromLatin1(bytes);

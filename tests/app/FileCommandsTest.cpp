@@ -1,0 +1,228 @@
+#include "WindowFixture.h"
+
+#include "OutputPanel.h"
+#include "ShaderEditor.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QTabWidget>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Answer = Dialogs::SaveAnswer;
+
+void type(ShaderEditor* editor, const QString& text)
+{
+    editor->moveCursor(QTextCursor::End);
+    editor->insertPlainText(text);
+}
+
+TEST(FileCommands, NewOnAnUnchangedPageAsksNothing)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    f.glslValidateMemo->appendLine(QStringLiteral("old output"));
+    f.ToolButton1->click();
+    EXPECT_EQ(w.dialogs.saveQuestions, 0);
+    EXPECT_TRUE(f.ShaderRichEdit->toPlainText().isEmpty());
+    EXPECT_EQ(f.StatusPanel0->text(), QStringLiteral("VS:"));
+    EXPECT_TRUE(f.StatusPanel1->text().isEmpty());
+    EXPECT_TRUE(f.glslValidateMemo->lines().isEmpty());
+    EXPECT_FALSE(f.VSDocument.Changed);
+}
+
+TEST(FileCommands, NewOnAChangedUntitledPageStillEmptiesWhenSaveIsCancelled)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    type(f.ShaderRichEdit, QStringLiteral("void main() {}"));
+    EXPECT_TRUE(f.VSDocument.Changed);
+    w.dialogs.saveAnswers = {Answer::Yes};
+    f.ToolButton1->click();
+    EXPECT_EQ(w.dialogs.saveQuestions, 1);
+    EXPECT_EQ(w.dialogs.saveDialogs, 1);
+    EXPECT_TRUE(f.ShaderRichEdit->toPlainText().isEmpty());
+    EXPECT_FALSE(f.VSDocument.Changed);
+}
+
+TEST(FileCommands, OpenLoadsColoursAndTitlesThePage)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    const QString path = w.dir.file("a.vert");
+    WriteBytes(path, "void main()\r\n{\r\n  gl_Position = vec4(0.0);\r\n}\r\n");
+    w.dialogs.openPaths = {path};
+    f.ToolButton2->click();
+    EXPECT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join('\n').toStdString();
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("void main()\n{\n  gl_Position = vec4(0.0);\n}\n"));
+    EXPECT_EQ(f.VSDocument.FileName, path);
+    EXPECT_FALSE(f.VSDocument.Changed);
+    EXPECT_EQ(f.StatusPanel0->text(), QStringLiteral("VS:") + path);
+    // Opening right away asks nothing.
+    w.dialogs.openPaths = {path};
+    f.ToolButton2->click();
+    EXPECT_EQ(w.dialogs.saveQuestions, 0);
+}
+
+TEST(FileCommands, CancelledOpenChangesNothingEvenAfterSaving)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    type(f.ShaderRichEdit, QStringLiteral("x"));
+    const QString path = w.dir.file("saved.vert");
+    w.dialogs.saveAnswers = {Answer::Yes};
+    w.dialogs.savePaths = {path};
+    f.ToolButton2->click(); // yes -> Save As -> then the open dialog is cancelled
+    EXPECT_EQ(ReadBytes(path), QByteArray("x"));
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("x"));
+    EXPECT_EQ(f.VSDocument.FileName, path);
+    EXPECT_TRUE(f.VSDocument.Changed) << "Save does not clear the changed mark";
+    // So New still asks.
+    f.ToolButton1->click();
+    EXPECT_EQ(w.dialogs.saveQuestions, 2);
+}
+
+TEST(FileCommands, OnlyTheActivePageIsConsulted)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    type(f.ShaderRichEdit, QStringLiteral("unsaved vertex text"));
+    f.PageControl1->setCurrentWidget(f.FSTabSheet);
+    const QString path = w.dir.file("b.frag");
+    WriteBytes(path, "void main() {}\n");
+    w.dialogs.openPaths = {path};
+    f.ToolButton2->click();
+    EXPECT_EQ(w.dialogs.saveQuestions, 0);
+    EXPECT_EQ(f.ShaderRichEditFS->toPlainText(), QStringLiteral("void main() {}\n"));
+    EXPECT_EQ(f.StatusPanel1->text(), QStringLiteral("FS:") + path);
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("unsaved vertex text"));
+    EXPECT_TRUE(f.VSDocument.Changed);
+}
+
+TEST(FileCommands, SaveOnAnUntitledPageIsSaveAsAndLaterSavesGoThere)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    type(f.ShaderRichEdit, QStringLiteral("a\nb"));
+    const QString path = w.dir.file("noext");
+    w.dialogs.savePaths = {path};
+    f.ToolButton3->click();
+    EXPECT_EQ(w.dialogs.saveDialogs, 1);
+    EXPECT_EQ(ReadBytes(path), QByteArray("a\r\nb")) << "a new page is saved with CR LF";
+    EXPECT_EQ(f.StatusPanel0->text(), QStringLiteral("VS:") + path);
+    type(f.ShaderRichEdit, QStringLiteral("c"));
+    f.ToolButton3->click();
+    EXPECT_EQ(w.dialogs.saveDialogs, 1);
+    EXPECT_EQ(ReadBytes(path), QByteArray("a\r\nbc"));
+}
+
+TEST(FileCommands, OpenedFilesSaveBackByteForByte)
+{
+    const QByteArray files[] = {
+        "lf\nfile\n",
+        "crlf\r\nfile\r\n",
+        "// utf-8 \xC3\xA4\xE2\x82\xAC\n",
+        "// latin-1 \xE4\xFC\r\n",
+        "invalid \xC3\x28 utf-8\n",
+    };
+    for (const QByteArray& bytes : files) {
+        WindowFixture w;
+        TMainForm& f = w.start();
+        const QString path = w.dir.file("round.glsl");
+        WriteBytes(path, bytes);
+        w.dialogs.openPaths = {path};
+        f.ToolButton2->click();
+        WriteBytes(path, "clobbered");
+        f.ToolButton3->click();
+        EXPECT_EQ(ReadBytes(path), bytes);
+    }
+}
+
+TEST(FileCommands, OpenFailureIsReportedAndChangesNothing)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    type(f.ShaderRichEdit, QStringLiteral("keep me"));
+    f.VSDocument.Changed = false;
+    const QString missing = w.dir.file("missing.vert");
+    w.dialogs.openPaths = {missing};
+    f.ToolButton2->click();
+    ASSERT_EQ(w.dialogs.errors.size(), 1);
+    EXPECT_TRUE(w.dialogs.errors[0].startsWith(QStringLiteral("Datei ") + missing +
+                                               QStringLiteral(" kann nicht geöffnet werden. ")));
+    EXPECT_TRUE(w.dialogs.errors[0].endsWith(QLatin1Char('.')));
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("keep me"));
+    EXPECT_TRUE(f.VSDocument.FileName.isEmpty());
+
+    const QString withNul = w.dir.file("nul.vert");
+    WriteBytes(withNul, QByteArray("a\0b", 3));
+    w.dialogs.openPaths = {withNul};
+    f.ToolButton2->click();
+    EXPECT_EQ(w.dialogs.errors.size(), 2);
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("keep me"));
+}
+
+TEST(FileCommands, SaveFailureKeepsNameAndPanel)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    type(f.ShaderRichEdit, QStringLiteral("x"));
+    const QString bad = QStringLiteral("/nonexistent-dir/a.vert");
+    w.dialogs.savePaths = {bad};
+    f.ToolButton9->click();
+    ASSERT_EQ(w.dialogs.errors.size(), 1);
+    EXPECT_TRUE(w.dialogs.errors[0].startsWith(QStringLiteral("Datei \"") + bad +
+                                               QStringLiteral("\" kann nicht erstellt werden. ")));
+    EXPECT_TRUE(f.VSDocument.FileName.isEmpty());
+    EXPECT_TRUE(f.StatusPanel0->text().isEmpty());
+}
+
+TEST(FileCommands, FailedSaveFromTheQuestionEndsTheCommand)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    type(f.ShaderRichEdit, QStringLiteral("keep"));
+    w.dialogs.saveAnswers = {Answer::Yes};
+    w.dialogs.savePaths = {QStringLiteral("/nonexistent-dir/a.vert")};
+    f.ToolButton1->click();
+    EXPECT_EQ(w.dialogs.errors.size(), 1);
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("keep"));
+}
+
+TEST(Closing, ChangedPagesAreAskedForAndCancelKeepsTheWindowOpen)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    f.show();
+    type(f.ShaderRichEdit, QStringLiteral("unsaved"));
+    w.dialogs.saveAnswers = {Answer::Cancel};
+    EXPECT_FALSE(f.close());
+    EXPECT_EQ(w.dialogs.saveQuestionsWithCancel, 1);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(QFile::exists(w.dir.file("config.txt")) &&
+                 ReadBytes(w.dir.file("config.txt")).contains("unsaved"));
+
+    const QString path = w.dir.file("kept.vert");
+    w.dialogs.saveAnswers = {Answer::Yes};
+    w.dialogs.savePaths = {path};
+    EXPECT_TRUE(f.close());
+    EXPECT_EQ(ReadBytes(path), QByteArray("unsaved"));
+    const QByteArray config = ReadBytes(w.dir.file("config.txt"));
+    EXPECT_TRUE(config.contains(path.toUtf8() + "\r\n"));
+}
+
+TEST(Closing, CancelledSaveDialogKeepsTheWindowOpen)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    f.show();
+    f.PageControl1->setCurrentWidget(f.FSTabSheet);
+    type(f.ShaderRichEditFS, QStringLiteral("fragment"));
+    w.dialogs.saveAnswers = {Answer::Yes}; // and the save dialog is cancelled
+    EXPECT_FALSE(f.close());
+    EXPECT_EQ(f.ShaderRichEditFS->toPlainText(), QStringLiteral("fragment"));
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "WindowFixture.h"
+
+#include "OutputPanel.h"
+#include "ShaderEditor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(MainWindow, ControlsCarryTheirNames)
+{
+    WindowFixture w;
+    TMainForm& f = w.start(false);
+    EXPECT_EQ(f.objectName(), QStringLiteral("MainForm"));
+    for (const char* name : {"ToolBar1", "ToolButton1", "ToolButton2", "ToolButton3", "ToolButton9", "ToolButton6",
+                             "ToolButton7", "ToolButton12", "ToolButton13", "ToolButton14", "ToolButton10",
+                             "ComboBoxSourceHighlight", "PageControl1", "VSTabSheet", "FSTabSheet", "ShaderRichEdit",
+                             "ShaderRichEditFS", "Splitter1", "glslValidateMemo", "StatusBar1", "StartTimer"})
+        EXPECT_NE(f.findChild<QObject*>(QLatin1String(name)), nullptr) << name;
+}
+
+TEST(MainWindow, ToolbarOrderAndToolTips)
+{
+    WindowFixture w;
+    TMainForm& f = w.start(false);
+    QStringList order;
+    for (QAction* a : f.ToolBar1->actions()) {
+        QWidget* widget = f.ToolBar1->widgetForAction(a);
+        order << (a->isSeparator() ? a->objectName() : widget->objectName());
+    }
+    EXPECT_EQ(order, (QStringList{"ToolButton1", "ToolButton4", "ToolButton2", "ToolButton3", "ToolButton9",
+                                  "ToolButton5", "ToolButton6", "ToolButton7", "ToolButton8", "ToolButton12",
+                                  "ToolButton13", "ToolButton14", "ToolButton11", "ComboBoxSourceHighlight",
+                                  "ToolButton15", "ToolButton10"}));
+
+    const std::pair<QToolButton*, const char*> tips[] = {
+        {f.ToolButton1, ""},
+        {f.ToolButton2, ""},
+        {f.ToolButton3, "Datei speichern"},
+        {f.ToolButton9, "Datei speichern unter..."},
+        {f.ToolButton6, "Test VertexShader with glslValidate"},
+        {f.ToolButton7, "Test FragmentShader with glslValidate"},
+        {f.ToolButton12, "Test VertexShader with drivers glslang-implementation"},
+        {f.ToolButton13, "Test FragmentShader with drivers glslang-implementation"},
+        {f.ToolButton14, "Test both shaders (combined in one program object) with drivers glslang-implementation"},
+        {f.ToolButton10, ""},
+    };
+    for (const auto& [button, tip] : tips) {
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(tip)) << button->objectName().toStdString();
+        EXPECT_FALSE(button->icon().isNull());
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+    }
+    EXPECT_TRUE(f.ComboBoxSourceHighlight->toolTip().isEmpty());
+}
+
+TEST(MainWindow, SchemeChooserIsPickOnlyWithThreeItems)
+{
+    WindowFixture w;
+    TMainForm& f = w.start(false);
+    EXPECT_FALSE(f.ComboBoxSourceHighlight->isEditable());
+    ASSERT_EQ(f.ComboBoxSourceHighlight->count(), 3);
+    EXPECT_EQ(f.ComboBoxSourceHighlight->itemText(0), QStringLiteral("Default"));
+    EXPECT_EQ(f.ComboBoxSourceHighlight->itemText(1), QStringLiteral("Twilight"));
+    EXPECT_EQ(f.ComboBoxSourceHighlight->itemText(2), QStringLiteral("Borland Classic"));
+}
+
+TEST(MainWindow, PagesEditorsAndPanel)
+{
+    WindowFixture w;
+    TMainForm& f = w.start(false);
+    ASSERT_EQ(f.PageControl1->count(), 2);
+    EXPECT_EQ(f.PageControl1->tabText(0), QStringLiteral("VertexShader"));
+    EXPECT_EQ(f.PageControl1->tabText(1), QStringLiteral("FragmentShader"));
+    EXPECT_FALSE(f.PageControl1->tabIcon(0).isNull());
+    EXPECT_FALSE(f.PageControl1->tabIcon(1).isNull());
+    EXPECT_EQ(f.PageControl1->currentWidget(), f.VSTabSheet);
+    for (ShaderEditor* e : {f.ShaderRichEdit, f.ShaderRichEditFS}) {
+        EXPECT_EQ(e->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        EXPECT_EQ(e->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        EXPECT_EQ(e->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        EXPECT_TRUE(e->tabChangesFocus());
+        EXPECT_TRUE(e->font().fixedPitch());
+        EXPECT_TRUE(e->toPlainText().isEmpty());
+    }
+    EXPECT_TRUE(f.glslValidateMemo->isReadOnly());
+    EXPECT_TRUE(f.StatusPanel0->text().isEmpty());
+    EXPECT_TRUE(f.StatusPanel1->text().isEmpty());
+    EXPECT_FALSE(f.StartTimer->isActive() && f.StartTimer->interval() != 1);
+    EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("(the tiny)Lumenpad")));
+}
+
+TEST(MainWindow, StatusPanelsKeepHalfTheBarWidth)
+{
+    WindowFixture w;
+    TMainForm& f = w.start(false);
+    for (int width : {737, 800, 501}) {
+        f.StatusBar1->resize(width, f.StatusBar1->height());
+        f.StatusBar1Resize();
+        EXPECT_EQ(f.StatusPanel0->width(), width / 2);
+        EXPECT_EQ(f.StatusPanel1->width(), width / 2);
+        EXPECT_EQ(f.StatusPanel1->x(), width / 2);
+    }
+    // The resize event itself triggers the handler.
+    f.show();
+    f.resize(1001, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.StatusPanel0->width(), f.StatusBar1->width() / 2);
+}
+
+QWidget* focusAfterTab(QWidget* from)
+{
+    from->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(from, &press);
+    QCoreApplication::processEvents();
+    return QApplication::focusWidget();
+}
+
+TEST(MainWindow, FocusMovesInTheLayoutsOrder)
+{
+    WindowFixture w;
+    TMainForm& f = w.start(false);
+    f.show();
+    QApplication::setActiveWindow(&f);
+    EXPECT_EQ(focusAfterTab(f.ComboBoxSourceHighlight), f.glslValidateMemo);
+    EXPECT_EQ(focusAfterTab(f.glslValidateMemo), f.PageControl1->tabBar());
+    EXPECT_EQ(focusAfterTab(f.PageControl1->tabBar()), f.ShaderRichEdit);
+    EXPECT_EQ(focusAfterTab(f.ShaderRichEdit), f.ComboBoxSourceHighlight);
+    f.PageControl1->setCurrentWidget(f.FSTabSheet);
+    EXPECT_EQ(focusAfterTab(f.PageControl1->tabBar()), f.ShaderRichEditFS);
+    EXPECT_EQ(focusAfterTab(f.ShaderRichEditFS), f.ComboBoxSourceHighlight);
+}
+
+TEST(MainWindow, AboutBoxHasFourCrSeparatedLines)
+{
+    WindowFixture w;
+    TMainForm& f = w.start(false);
+    f.ToolButton10->click();
+    ASSERT_EQ(w.dialogs.aboutTexts.size(), 1);
+    const QStringList lines = w.dialogs.aboutTexts[0].split(QLatin1Char('\r'));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("tiny Lumenpad"));
+    EXPECT_EQ(lines[1], QStringLiteral("Version 0.2"));
+    EXPECT_FALSE(w.dialogs.aboutTexts[0].contains(QLatin1Char('\n')));
+}
+
+} // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+
+// Answers the window's modal dialogs from a script and records what was asked.
+class ScriptedDialogs : public Dialogs {
+public:
+    std::deque<SaveAnswer> saveAnswers; // an empty script answers No
+    std::deque<QString> openPaths;      // an empty script cancels
+    std::deque<QString> savePaths;      // an empty script cancels
+
+    int saveQuestions = 0;
+    int saveQuestionsWithCancel = 0;
+    int openDialogs = 0;
+    int saveDialogs = 0;
+    QStringList errors;
+    QStringList aboutTexts;
+
+    SaveAnswer askSaveChanges(bool allowCancel) override
+    {
+        ++saveQuestions;
+        if (allowCancel)
+            ++saveQuestionsWithCancel;
+        return take(saveAnswers, SaveAnswer::No);
+    }
+    QString openShaderFile(const QString&) override
+    {
+        ++openDialogs;
+        return take(openPaths, QString());
+    }
+    QString saveShaderFile(const QString&) override
+    {
+        ++saveDialogs;
+        return take(savePaths, QString());
+    }
+    void showError(const QString& text) override { errors.append(text); }
+    void showAbout(const QString& text) override { aboutTexts.append(text); }
+
+private:
+    template <typename T>
+    static T take(std::deque<T>& script, T fallback)
+    {
+        if (script.empty())
+            return fallback;
+        T value = script.front();
+        script.pop_front();
+        return value;
+    }
+};

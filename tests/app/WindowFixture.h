@@ -1,0 +1,49 @@
+#pragma once
+
+#include "MainForm.h"
+#include "ScriptedDialogs.h"
+#include "TestFiles.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <memory>
+
+// A main window started in its own working directory with the shipped data files and an
+// optional config.txt, dialogs scripted, settings written into that same directory.
+class WindowFixture {
+public:
+    explicit WindowFixture(const QByteArray& config = QByteArray(), bool withConfig = true)
+    {
+        for (const char* name : {"syntax_datatypes.txt", "syntax_typequalifiers.txt", "syntax_functionnames.txt",
+                                 "syntax_statevars.txt", "hints_functionnames.txt"})
+            QFile::copy(SourcePath(QStringLiteral("data/") + QLatin1String(name)), dir.file(QLatin1String(name)));
+        if (withConfig)
+            WriteBytes(dir.file("config.txt"),
+                       config.isEmpty() ? QByteArray("\r\n\r\n\r\n737 579 110 191\r\n0\r\n0\r\n") : config);
+    }
+
+    TMainForm& start(bool runStartStep = true)
+    {
+        MainFormOptions options;
+        options.dialogs = &dialogs;
+        options.settingsWriteDir = dir.path();
+        options.startTimerInterval = 1;
+        form = std::make_unique<TMainForm>(options);
+        if (runStartStep)
+            waitForStartStep();
+        return *form;
+    }
+
+    void waitForStartStep()
+    {
+        QElapsedTimer t;
+        t.start();
+        while (form->StartTimer->isActive() && t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+
+    ScopedWorkDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TMainForm> form;
+};
