@@ -1,0 +1,19 @@
+# cmake -DBINARY=<executable> -P CheckNoGLLink.cmake
+# Fails when the executable's dynamic section names an OpenGL, GLU or EGL library.
+find_program(READELF readelf REQUIRED)
+execute_process(COMMAND ${READELF} -d ${BINARY}
+  OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "readelf -d ${BINARY} failed (${status})")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[[^]\n]+\\]" needed "${dynamic}")
+if(NOT needed)
+  message(FATAL_ERROR "no NEEDED entries found in ${BINARY}; is it dynamically linked?")
+endif()
+foreach(entry IN LISTS needed)
+  if(entry MATCHES "\\[(libGL|libGLU|libEGL|libOpenGL|libGLX|libGLdispatch)\\.so")
+    message(FATAL_ERROR "${BINARY} links a graphics library: ${entry}")
+  endif()
+endforeach()
+list(LENGTH needed count)
+message(STATUS "${count} NEEDED entries, none of them OpenGL, GLU or EGL")
