@@ -1,0 +1,267 @@
+#include "LineHighlighter.h"
+
+#include "LanguageSyntax.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// An edit touching more lines than this (a file's text set at once, a huge paste) colours the
+// lines that can be in view at once and leaves the rest to a pass from the event loop.
+constexpr int kEditBlockLimit = 1000;
+
+// Work per slice of a complete pass, so input between slices is answered quickly.
+constexpr qint64 kSliceBudgetNs = 5'000'000;
+
+// How often a slice looks at the clock, in blocks.
+constexpr int kClockInterval = 32;
+
+} // namespace
+
+LineHighlighter::LineHighlighter(QPlainTextEdit* editor)
+    : LineHighlighter(editor, LineColourer::FromWordLists())
+{
+}
+
+LineHighlighter::LineHighlighter(QPlainTextEdit* editor, LineColourer colourer)
+    : QObject(editor), editor_(editor), document_(editor->document()), colourer_(std::move(colourer))
+{
+    sliceTimer_.setSingleShot(true);
+    sliceTimer_.setInterval(0);
+    connect(&sliceTimer_, &QTimer::timeout, this, [this] { runSlice(kSliceBudgetNs); });
+    connect(document_, &QTextDocument::contentsChange, this, &LineHighlighter::contentsChange);
+    editor->viewport()->installEventFilter(this);
+}
+
+LineHighlighter::~LineHighlighter() = default;
+
+void LineHighlighter::setColourer(LineColourer colourer)
+{
+    colourer_ = std::move(colourer);
+}
+
+void LineHighlighter::nextGeneration()
+{
+    generation_ = generation_ == std::numeric_limits<int>::max() ? 1 : generation_ + 1;
+}
+
+void LineHighlighter::HighlightAllLines()
+{
+    if (!document_)
+        return;
+    nextGeneration();
+    refreshFormats();
+    pending_ = true;
+    nextBlock_ = 0;
+    colourVisibleBlocks(true);
+    runSlice(kSliceBudgetNs);
+}
+
+void LineHighlighter::finishPending()
+{
+    if (pending_)
+        runSlice(std::numeric_limits<qint64>::max());
+}
+
+void LineHighlighter::runSlice(qint64 budgetNs)
+{
+    if (!pending_ || !document_)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    refreshFormats();
+    // The view may have moved since the last slice: what the user sees comes first.
+    colourVisibleBlocks(true);
+
+    QTextBlock block = document_->findBlockByNumber(nextBlock_);
+    int from = -1;
+    int to = -1;
+    int count = 0;
+    {
+        const QScopedValueRollback<bool> busy(recolouring_, true);
+        while (block.isValid()) {
+            if (block.userState() != generation_) {
+                colourBlock(block);
+                if (from < 0)
+                    from = block.position();
+                to = block.position() + block.length();
+            }
+            block = block.next();
+            ++nextBlock_;
+            if (++count % kClockInterval == 0 && clock.nsecsElapsed() >= budgetNs)
+                break;
+        }
+    }
+    // The blocks in view were coloured above with a repaint; these are out of view.
+    if (from >= 0)
+        flush(from, to, false);
+
+    if (block.isValid()) {
+        sliceTimer_.start();
+        return;
+    }
+    pending_ = false;
+    sliceTimer_.stop();
+    emit allLinesColoured();
+}
+
+void LineHighlighter::contentsChange(int position, int charsRemoved, int charsAdded)
+{
+    Q_UNUSED(charsRemoved);
+    if (recolouring_ || !document_)
+        return;
+    QTextBlock first = document_->findBlock(position);
+    QTextBlock last = document_->findBlock(position + charsAdded);
+    if (!first.isValid())
+        first = document_->lastBlock();
+    if (!last.isValid())
+        last = document_->lastBlock();
+    refreshFormats();
+
+    const int firstNumber = first.blockNumber();
+    const int touched = last.blockNumber() - firstNumber + 1;
+    if (pending_ && firstNumber < nextBlock_)
+        nextBlock_ = firstNumber;
+    if (touched <= kEditBlockLimit) {
+        colourRange(first, last, false, true);
+        return;
+    }
+
+    // Too many lines to colour within one keystroke's time. The lines that can be in view
+    // right after this edit are at either end of it (a loaded file shows its start, a paste
+    // its end); the rest follows from the event loop, and a paint colours what it shows.
+    // Lines before the edit keep correct colours but may be coloured once more.
+    nextGeneration();
+    if (!pending_)
+        nextBlock_ = firstNumber;
+    pending_ = true;
+    const int screen = visibleBlockCount();
+    const int lastNumber = last.blockNumber();
+    const QTextBlock headEnd = document_->findBlockByNumber(std::min(firstNumber + screen - 1, lastNumber));
+    const QTextBlock tailStart = document_->findBlockByNumber(std::max(firstNumber, lastNumber - screen + 1));
+    colourRange(first, headEnd, true, true);
+    colourRange(tailStart, last, true, true);
+    sliceTimer_.start();
+}
+
+QTextBlock LineHighlighter::firstVisibleBlock() const
+{
+    return editor_ ? editor_->cursorForPosition(QPoint(0, 0)).block() : QTextBlock();
+}
+
+int LineHighlighter::visibleBlockCount() const
+{
+    if (!editor_)
+        return 0;
+    // Every visible block takes at least one line, so this many blocks fill the view at most.
+    const int lineHeight = std::max(1, editor_->fontMetrics().lineSpacing());
+    return editor_->viewport()->height() / lineHeight + 2;
+}
+
+void LineHighlighter::colourVisibleBlocks(bool repaint)
+{
+    const QTextBlock first = firstVisibleBlock();
+    if (!first.isValid())
+        return;
+    QTextBlock last = document_->findBlockByNumber(first.blockNumber() + visibleBlockCount() - 1);
+    if (!last.isValid())
+        last = document_->lastBlock();
+    colourRange(first, last, true, repaint);
+}
+
+int LineHighlighter::colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone, bool repaint)
+{
+    if (!first.isValid() || !last.isValid() || last.blockNumber() < first.blockNumber())
+        return 0;
+    int from = -1;
+    int to = -1;
+    int count = 0;
+    {
+        const QScopedValueRollback<bool> busy(recolouring_, true);
+        for (QTextBlock block = first; block.isValid(); block = block.next()) {
+            if (!skipDone || block.userState() != generation_) {
+                colourBlock(block);
+                if (from < 0)
+                    from = block.position();
+                to = block.position() + block.length();
+                ++count;
+            }
+            if (block == last)
+                break;
+        }
+    }
+    if (from >= 0)
+        flush(from, to, repaint);
+    return count;
+}
+
+void LineHighlighter::colourBlock(const QTextBlock& block)
+{
+    const QString text = block.text();
+    colourer_.colourLine(text, spans_);
+    ranges_.clear();
+    ranges_.reserve(qsizetype(spans_.size()));
+    for (const ColourSpan& span : spans_)
+        ranges_.append(QTextLayout::FormatRange{span.start, span.length, formats_[int(span.role)]});
+    block.layout()->setFormats(ranges_);
+    QTextBlock(block).setUserState(generation_);
+}
+
+void LineHighlighter::flush(int from, int to, bool repaint)
+{
+    const QScopedValueRollback<bool> busy(recolouring_, true);
+    // Within an edit the document collects the range and lays it out once the edit is done;
+    // otherwise the layout drops the lines of these blocks and lays them out again when shown.
+    const int length = std::min(to, document_->characterCount()) - from;
+    if (length <= 0)
+        return;
+    if (repaint) {
+        document_->markContentsDirty(from, length);
+        return;
+    }
+    const QSignalBlocker quiet(document_->documentLayout());
+    document_->markContentsDirty(from, length);
+}
+
+void LineHighlighter::refreshFormats()
+{
+    const QColor colours[kSyntaxRoleCount] = {
+        ColourScheme.TextColour,         ColourScheme.DataTypeColour, ColourScheme.TypeQualifierColour,
+        ColourScheme.FunctionNameColour, ColourScheme.StateVarColour, ColourScheme.CommentColour,
+    };
+    if (formatsMade_ && std::equal(colours, colours + kSyntaxRoleCount, formatColours_))
+        return;
+    for (int role = 0; role < kSyntaxRoleCount; ++role) {
+        QTextCharFormat format;
+        format.setForeground(colours[role]);
+        // The style set is always given whole: only state variables are underlined.
+        format.setFontWeight(QFont::Normal);
+        format.setFontItalic(false);
+        format.setFontStrikeOut(false);
+        format.setFontUnderline(SyntaxRole(role) == SyntaxRole::StateVar);
+        formats_[role] = format;
+        formatColours_[role] = colours[role];
+    }
+    formatsMade_ = true;
+}
+
+bool LineHighlighter::eventFilter(QObject* watched, QEvent* event)
+{
+    // While a pass runs, a paint (after scrolling, say) must not show uncoloured lines: colour
+    // them now; the paint that follows lays them out again anyway.
+    if (event->type() == QEvent::Paint && pending_ && !recolouring_ && editor_
+        && watched == editor_->viewport())
+        colourVisibleBlocks(false);
+    return QObject::eventFilter(watched, event);
+}

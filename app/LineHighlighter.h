@@ -1,0 +1,100 @@
+#pragma once
+
+#include "LineColouring.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTextCharFormat>
+#include <QTextLayout>
+#include <QTimer>
+
+#include <vector>
+
+class QPlainTextEdit;
+class QTextBlock;
+class QTextDocument;
+
+// Colours the lines (text blocks) of one editor with the word lists and the current colour
+// scheme. Colours live in the blocks' layouts as additional formats, never in the document:
+// colouring is not an edit, so it never marks the document modified, never raises textChanged
+// or contentsChanged, never enters the undo history, and never moves the caret or the view.
+//
+// Every edit recolours the lines it touched at once. A complete pass (HighlightAllLines)
+// colours the lines in view first and the rest in short slices from the event loop, so a long
+// file does not stop the window from answering.
+//
+// The highlighter keeps its bookkeeping in QTextBlock::userState; nothing else may use it.
+class LineHighlighter : public QObject {
+    Q_OBJECT
+public:
+    // Attaches to the editor's document, with the module's word lists as they are now. The
+    // editor is the parent: the highlighter lives as long as the editor.
+    explicit LineHighlighter(QPlainTextEdit* editor);
+    // Same, with the given colourer in place of the module's word lists.
+    LineHighlighter(QPlainTextEdit* editor, LineColourer colourer);
+    ~LineHighlighter() override;
+
+    // Recolours every line with the current ColourScheme: the lines in view before returning,
+    // the rest soon after from the event loop (all of it before returning when that is quick).
+    // A call while a pass is running starts that pass over.
+    void HighlightAllLines();
+
+    // Whether a complete pass still has lines to colour.
+    bool isPending() const { return pending_; }
+    // Colours every line the running pass has not reached yet, before returning.
+    void finishPending();
+
+    // True only while the highlighter is changing colours. Colouring raises no textChanged, so
+    // a textChanged handler never sees this true; it is there to let a handler make sure.
+    bool isRecolouring() const { return recolouring_; }
+
+    // Replaces the word lists used from now on (the colours already shown stay until the
+    // lines are recoloured).
+    void setColourer(LineColourer colourer);
+
+signals:
+    // A complete pass has coloured its last line.
+    void allLinesColoured();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void contentsChange(int position, int charsRemoved, int charsAdded);
+    void runSlice(qint64 budgetNs);
+    // Colours the blocks in view that the current pass has not coloured yet.
+    void colourVisibleBlocks(bool repaint);
+    // First block in view and how many blocks can be in view at most.
+    QTextBlock firstVisibleBlock() const;
+    int visibleBlockCount() const;
+
+    // Colours [first, last] in document order, skipping blocks coloured in this generation when
+    // skipDone is set. Returns the number of blocks coloured.
+    int colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone, bool repaint);
+    void colourBlock(const QTextBlock& block);
+    // Tells the layout that the formats of [from, to) changed. Without repaint the views are
+    // not asked to repaint, for blocks out of view or a paint that is about to happen anyway.
+    void flush(int from, int to, bool repaint);
+    void refreshFormats();
+    void nextGeneration();
+
+    QPointer<QPlainTextEdit> editor_;
+    QPointer<QTextDocument> document_;
+    LineColourer colourer_;
+    QTimer sliceTimer_;
+
+    // Formats by SyntaxRole, for the scheme they were made from.
+    QTextCharFormat formats_[kSyntaxRoleCount];
+    QColor formatColours_[kSyntaxRoleCount];
+    bool formatsMade_ = false;
+
+    // A block whose userState equals generation_ is coloured for the current pass and scheme.
+    int generation_ = 1;
+    bool pending_ = false;
+    int nextBlock_ = 0; // the pass has coloured every block before this one
+    bool recolouring_ = false;
+
+    std::vector<ColourSpan> spans_;
+    QList<QTextLayout::FormatRange> ranges_;
+};

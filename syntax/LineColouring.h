@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <cstdint>
+#include <vector>
+
+// The colouring of one line of shader text, without any widget: which characters are plain
+// text, which belong to a word of one of the four word lists, and where a line comment starts.
+
+// What a run of characters is, in precedence order: a later role wins over an earlier one.
+enum class SyntaxRole : std::uint8_t {
+    Text,          // TextColour, plain
+    DataType,      // DataTypeColour, plain
+    TypeQualifier, // TypeQualifierColour, plain
+    FunctionName,  // FunctionNameColour, plain
+    StateVar,      // StateVarColour, underlined
+    Comment,       // CommentColour, plain; from the first "//" to the end of the line
+};
+inline constexpr int kSyntaxRoleCount = 6;
+
+// "Text", "DataType", ...: the role's name as the reference dumps write it.
+const char* SyntaxRoleName(SyntaxRole role);
+
+// A run of characters [start, start + length) of one role.
+struct ColourSpan {
+    int start = 0;
+    int length = 0;
+    SyntaxRole role = SyntaxRole::Text;
+
+    friend bool operator==(const ColourSpan&, const ColourSpan&) = default;
+};
+
+// Word characters for whole-word matching: letters, digits and the underscore.
+inline bool IsWordCharacter(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
+            || c == u'_';
+    return QChar::isLetterOrNumber(char32_t(c));
+}
+
+// Letter case is ignored by comparing case-folded characters.
+inline char16_t FoldCharacter(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 0x20) : c;
+    return char16_t(QChar::toCaseFolded(char32_t(c)));
+}
+
+// Colours lines with one set of word lists. Built once from the lists (a case-insensitive
+// lookup table of their words); colouring a line then costs one pass over it plus one search
+// per entry that is not a plain word (an entry holding a blank or a sign, which is rare).
+//
+// The rules: every whole-word occurrence of an entry, in any letter case, takes the role of
+// its list; where entries of several lists cover a character, the later list in the order
+// DataTypes, TypeQualifiers, FunctionNames, StateVars wins; from the first "//" to the end of
+// the line everything is Comment. A match is whole-word when neither of its ends lies inside
+// a word: at each end, the entry's edge character or the text's neighbouring character is not
+// a word character (or the line ends there). Empty entries colour nothing.
+class LineColourer {
+public:
+    // Colours nothing but comments.
+    LineColourer();
+    LineColourer(const QStringList& dataTypes, const QStringList& typeQualifiers,
+                 const QStringList& functionNames, const QStringList& stateVars);
+
+    // Built from the module's four word lists as they are now.
+    static LineColourer FromWordLists();
+
+    // The spans of a line, in order, covering it exactly (none for an empty line); neighbouring
+    // spans have different roles. spans is cleared first and reused, so a caller colouring many
+    // lines allocates nothing per line.
+    void colourLine(QStringView line, std::vector<ColourSpan>& spans) const;
+    std::vector<ColourSpan> colourLine(QStringView line) const;
+
+private:
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t offset = 0; // into keyChars_
+        std::uint32_t length = 0; // 0: slot unused
+        std::uint8_t mask = 0;    // bit p: the word stands in the list of pass p
+    };
+    struct RareEntry {
+        QString text;
+        SyntaxRole role;
+    };
+
+    void addList(const QStringList& list, int pass, std::vector<QString>& plainWords,
+                 std::vector<std::uint8_t>& plainMasks);
+    void buildTable(const std::vector<QString>& words, const std::vector<std::uint8_t>& masks);
+    std::uint8_t lookup(const char16_t* word, int length, std::uint32_t hash) const;
+    void applyRareEntries(QStringView line, int commentStart, std::vector<ColourSpan>& spans) const;
+
+    std::vector<Slot> slots_;
+    std::uint32_t slotMask_ = 0;
+    std::vector<char16_t> keyChars_;
+    int maxWordLength_ = 0;
+    std::vector<RareEntry> rare_;
+};
