@@ -3,6 +3,7 @@
 #include "LumenpadError.h"
 #include "OutputPanel.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -165,10 +166,13 @@ void RunValidator(QWidget* window, const QString& validatorDir, const ValidatorP
 
     WaitOutcome outcome = WaitOutcome::Ended;
     {
+        // Absolute, so a relative directory cannot be taken relative to itself once the
+        // child has changed into it.
+        const QString absoluteDir = QDir(validatorDir).absolutePath();
         QProcess process;
-        process.setProgram(PathIn(validatorDir, kProgramName));
+        process.setProgram(PathIn(absoluteDir, kProgramName));
         process.setArguments(page.arguments);
-        process.setWorkingDirectory(validatorDir);
+        process.setWorkingDirectory(absoluteDir);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.setStandardInputFile(QProcess::nullDevice());
         process.setChildProcessModifier([] { ::setpgid(0, 0); });

@@ -187,6 +187,18 @@ INSTANTIATE_TEST_SUITE_P(Pages, ValidatorRunPage,
                                                     "fragment.log", "tmp.vs", "vertex.log"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ValidatorRunTest, ValidatorDirRelativeToTheWorkingDirectory)
+{
+    UseFakeValidator("pwd > vertex.log");
+    const QString previousDir = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(root_.path()));
+    const QString message = ThrownMessage([&] { RunValidator(&window_, kAwkwardName, VertexValidatorPage(), "x", panel_); });
+    QDir::setCurrent(previousDir);
+    EXPECT_EQ(message, QString());
+    EXPECT_EQ(panel_.lines(), QStringList({kHeading, QFileInfo(dir_).canonicalFilePath()}));
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("tmp.vs"))));
+}
+
 // ---- the log ----
 
 TEST_F(ValidatorRunTest, LogLineEndsOfEveryKindAndLatin1Text)
