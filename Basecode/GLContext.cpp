@@ -8,7 +8,6 @@
 
 #include <dlfcn.h>
 
-#include <map>
 #include <string_view>
 #include <vector>
 
@@ -127,55 +126,21 @@ bool HasToken(const char* list, std::string_view token)
 // --- Displays ------------------------------------------------------------------------------
 
 using WlDisplayConnectProc = void* (*)(const char* name);
-using WlDisplayDisconnectProc = void (*)(void* display);
 
-struct DisplayRecord {
-    int users = 0;
-    // Displays on a connection that is also the toolkit's may be shared with the toolkit's
-    // own EGL use, so they are never terminated.
-    bool terminate = true;
-    void* waylandConnection = nullptr; // our own, closed after the display is terminated
-};
+// Displays are initialised once and stay so for the rest of the process, like the libraries:
+// one may be shared with the toolkit's own EGL use, every handle on the same platform gets the
+// same display, and the driver tidies up at exit. So releasing a handle never terminates one.
 
-std::map<EGLDisplay, DisplayRecord>& Displays()
+// Our own connection to the compositor, opened at most once.
+void* WaylandConnection()
 {
-    static std::map<EGLDisplay, DisplayRecord> displays;
-    return displays;
-}
-
-void* WaylandLibrary()
-{
-    static void* library = dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_LOCAL);
-    return library;
-}
-
-void AcquireDisplay(EGLDisplay display, bool terminate, void* waylandConnection)
-{
-    DisplayRecord& record = Displays()[display];
-    ++record.users;
-    record.terminate = record.terminate && terminate;
-    if (waylandConnection && !record.waylandConnection)
-        record.waylandConnection = waylandConnection;
-}
-
-void ReleaseDisplay(EGLDisplay display)
-{
-    auto it = Displays().find(display);
-    if (it == Displays().end() || --it->second.users > 0)
-        return;
-    const DisplayRecord record = it->second;
-    Displays().erase(it);
-    if (!record.terminate)
-        return;
-    EGL_FN(eglTerminate, PFNEGLTERMINATEPROC);
-    if (eglTerminate)
-        eglTerminate(display);
-    if (record.waylandConnection) {
-        auto disconnect = reinterpret_cast<WlDisplayDisconnectProc>(
-            dlsym(WaylandLibrary(), "wl_display_disconnect"));
-        if (disconnect)
-            disconnect(record.waylandConnection);
-    }
+    static void* const connection = []() -> void* {
+        void* library = dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_LOCAL);
+        auto connect = reinterpret_cast<WlDisplayConnectProc>(
+            library ? dlsym(library, "wl_display_connect") : nullptr);
+        return connect ? connect(nullptr) : nullptr;
+    }();
+    return connection;
 }
 
 EGLDisplay PlatformDisplay(EGLenum platform, void* native)
@@ -275,63 +240,38 @@ void* OpenDeviceContext(WindowSystem system, void* nativeDisplay)
     const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
 
     EGLDisplay display = EGL_NO_DISPLAY;
-    bool terminate = true;
-    void* waylandConnection = nullptr;
     switch (system) {
     case WindowSystem::X11:
         if (nativeDisplay &&
-            (HasToken(client, "EGL_KHR_platform_x11") || HasToken(client, "EGL_EXT_platform_x11"))) {
+            (HasToken(client, "EGL_KHR_platform_x11") || HasToken(client, "EGL_EXT_platform_x11")))
             display = InitialisedDisplay(EGL_PLATFORM_X11_KHR, nativeDisplay);
-            terminate = false;
-        }
         break;
     case WindowSystem::Xcb:
-        if (nativeDisplay && HasToken(client, "EGL_EXT_platform_xcb")) {
+        if (nativeDisplay && HasToken(client, "EGL_EXT_platform_xcb"))
             display = InitialisedDisplay(EGL_PLATFORM_XCB_EXT, nativeDisplay);
-            terminate = false;
-        }
         break;
     case WindowSystem::Wayland:
         if (HasToken(client, "EGL_KHR_platform_wayland") || HasToken(client, "EGL_EXT_platform_wayland")) {
-            void* connection = nativeDisplay;
-            if (!connection) {
-                // A connection of our own to the compositor the window is on: the toolkit's
-                // own EGL display then stays out of reach of our eglTerminate.
-                auto connect = reinterpret_cast<WlDisplayConnectProc>(
-                    WaylandLibrary() ? dlsym(WaylandLibrary(), "wl_display_connect") : nullptr);
-                waylandConnection = connect ? connect(nullptr) : nullptr;
-                connection = waylandConnection;
-            } else {
-                terminate = false;
-            }
+            void* connection = nativeDisplay ? nativeDisplay : WaylandConnection();
             if (connection)
                 display = InitialisedDisplay(EGL_PLATFORM_WAYLAND_KHR, connection);
-            if (display == EGL_NO_DISPLAY && waylandConnection) {
-                auto disconnect = reinterpret_cast<WlDisplayDisconnectProc>(
-                    dlsym(WaylandLibrary(), "wl_display_disconnect"));
-                if (disconnect)
-                    disconnect(waylandConnection);
-                waylandConnection = nullptr;
-            }
         }
         break;
     case WindowSystem::Headless:
         break;
     }
 
-    auto* dc = new DeviceContext;
+    bool memory = false;
     if (display == EGL_NO_DISPLAY) {
         // No display of the window system: the checks still work on a headless one.
         display = HeadlessDisplay(client);
-        dc->memory = true;
-        terminate = true;
+        memory = true;
     }
-    if (display == EGL_NO_DISPLAY) {
-        delete dc;
+    if (display == EGL_NO_DISPLAY)
         return nullptr;
-    }
+    auto* dc = new DeviceContext;
     dc->display = display;
-    AcquireDisplay(display, terminate, waylandConnection);
+    dc->memory = memory;
     return ToHandle(dc);
 }
 
@@ -340,7 +280,6 @@ void ReleaseDeviceContext(void* dc)
     DeviceContext* device = AsDevice(dc);
     if (!device)
         return;
-    ReleaseDisplay(device->display);
     delete device;
 }
 
@@ -424,7 +363,6 @@ void* CreateGLContext(void* dc, ContextOptions options, int colourBits, int dept
     rc->display = device->display;
     rc->context = context;
     rc->pbuffer = pbuffer;
-    AcquireDisplay(rc->display, true, nullptr);
     return ToHandle(rc);
 }
 
@@ -482,6 +420,5 @@ void DeleteGLContext(void* rc)
         eglDestroySurface(context->display, context->pbuffer);
     if (eglDestroyContext)
         eglDestroyContext(context->display, context->context);
-    ReleaseDisplay(context->display);
     delete context;
 }

@@ -22,8 +22,9 @@ enum class WindowSystem {
 // one (libEGL not loaded, no such platform, initialisation failed). Needs
 // LoadGraphicsLibraries to have run.
 void* OpenDeviceContext(WindowSystem system, void* nativeDisplay);
-// Gives the display back; null is harmless. A display used by a rendering context stays
-// initialised until that context is deleted too.
+// Gives the handle back; null is harmless. The EGL display behind it stays initialised for
+// the rest of the process (it may be shared with the toolkit and with other handles), so
+// contexts made on it keep working.
 void ReleaseDeviceContext(void* dc);
 
 // The device-context object type: kObjDC for a window's display, kObjMemDC for a headless

@@ -31,7 +31,6 @@ EGL_NAMES = [
     "eglGetPlatformDisplayEXT",
     "eglQueryDevicesEXT",
     "eglInitialize",
-    "eglTerminate",
     "eglBindAPI",
     "eglChooseConfig",
     "eglCreateContext",
