@@ -10,7 +10,9 @@
 #include "ShaderEditor.h"
 
 #include <QCursor>
+#include <QPlainTextEdit>
 #include <QPoint>
+#include <QRect>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -33,16 +35,33 @@ QString HintToolTip(const QString& hint)
                                       : shown;
 }
 
+// The index of the character under a viewport point. Qt answers with the caret position
+// nearest to the point, which is the boundary after the character once the point is on its
+// right half; the character itself is the one before that boundary then.
+int CharacterFromPoint(const QPlainTextEdit* editor, QPoint point)
+{
+    const QTextCursor nearest = editor->cursorForPosition(point);
+    const int k = nearest.position();
+    if (k <= nearest.block().position())
+        return k;
+    const QRect caret = editor->cursorRect(nearest);
+    if (caret.x() <= point.x())
+        return k;
+    QTextCursor before(nearest);
+    before.setPosition(k - 1);
+    // At a wrap the boundary starts the next screen line; the character before ends another.
+    return editor->cursorRect(before).top() == caret.top() ? k - 1 : k;
+}
+
 // The text of the logical line under a viewport point and the 0-based position in it of
-// the character nearest to the point. False where the point lies on no counted line or on
-// an empty one.
+// the character under the point. False where the point lies on no counted line or on an
+// empty one.
 bool LineUnderPointer(const ShaderEditor* editor, QPoint point, QString& text, int& position)
 {
-    const int k = editor->cursorForPosition(point).position();
+    const int k = CharacterFromPoint(editor, point);
     if (k < 0)
         return false;
-    const QTextDocument* document = editor->document();
-    const QTextBlock block = document->findBlock(k);
+    const QTextBlock block = editor->document()->findBlock(k);
     if (!block.isValid() || block.blockNumber() > editor->lineCount() - 1)
         return false;
     text = block.text();

@@ -85,6 +85,9 @@ protected:
     {
         QToolTip::hideText();
         WaitFor([] { return !QToolTip::isVisible(); }, 2000);
+        // Closing gives the rendering context back, as at the end of a real run.
+        if (form_)
+            form_->close();
         form_.reset();
         ReleaseWordLists();
         SetHintHidePause(savedPause_);
@@ -98,22 +101,27 @@ protected:
         QApplication::processEvents();
     }
 
-    // The middle of the character at a document position, in viewport coordinates.
-    static QPoint PointOn(ShaderEditor* editor, int position)
+    enum class Part { Middle, LeftEdge, RightEdge };
+
+    // A point on the character at a document position, in viewport coordinates.
+    static QPoint PointOn(ShaderEditor* editor, int position, Part part = Part::Middle)
     {
         QTextCursor at(editor->document());
         at.setPosition(position);
         const QRect caret = editor->cursorRect(at);
         const QChar c = editor->document()->characterAt(position);
         const int width = QFontMetrics(editor->font()).horizontalAdvance(c);
-        return QPoint(caret.left() + width / 2, caret.center().y());
+        const int x = part == Part::LeftEdge ? caret.left() + 1
+                      : part == Part::RightEdge ? caret.left() + width - 2
+                                                : caret.left() + width / 2;
+        return QPoint(x, caret.center().y());
     }
 
-    static QPoint PointOn(ShaderEditor* editor, const QString& text, int offset)
+    static QPoint PointOn(ShaderEditor* editor, const QString& text, int offset, Part part = Part::Middle)
     {
         const int start = int(editor->toPlainText().indexOf(text));
         EXPECT_GE(start, 0) << text.toStdString();
-        return PointOn(editor, start + offset);
+        return PointOn(editor, start + offset, part);
     }
 
     static void MovePointer(ShaderEditor* editor, QPoint at)
@@ -193,6 +201,7 @@ TEST_F(PointerHintsWindowTest, WhereTheHintShowsAndWhereNot)
         QString at;
         int offset;
         QString shown; // empty: no hint
+        Part part = Part::Middle;
     };
     const Case cases[] = {
         {"name before parenthesis", "texture2D(", 8, texture},
@@ -203,10 +212,15 @@ TEST_F(PointerHintsWindowTest, WhereTheHintShowsAndWhereNot)
         {"other letter case", "SIN(c)", 1, kSinShown},
         {"a list entry without a hint record", "max(", 0, kNoHint},
         {"plain word", "plain", 0, {}},
+        // The character under the pointer is the one whose cell holds it, edges included.
+        {"right edge of the last letter", "sin(a)", 2, kSinShown, Part::RightEdge},
+        {"left edge of the first letter", "sin(a)", 0, kSinShown, Part::LeftEdge},
+        {"left edge of the parenthesis", "sin(a)", 3, {}, Part::LeftEdge},
+        {"right edge of the blank before", " sin(a)", 0, {}, Part::RightEdge},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        MovePointer(editor, PointOn(editor, c.at, c.offset));
+        MovePointer(editor, PointOn(editor, c.at, c.offset, c.part));
         if (c.shown.isEmpty())
             ExpectNoHint(editor);
         else
