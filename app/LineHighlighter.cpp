@@ -27,6 +27,16 @@ constexpr qint64 kSliceBudgetNs = 5'000'000;
 // How often a slice looks at the clock, in blocks.
 constexpr int kClockInterval = 32;
 
+// A block's userState holds the generation it was coloured in, shifted left by one, and in
+// bit 0 whether its layout holds formats of ours. A new block has -1: taken as not coloured
+// and perhaps holding formats.
+constexpr int kLastGeneration = std::numeric_limits<int>::max() >> 1;
+
+bool MayHoldFormats(int state)
+{
+    return state < 0 || (state & 1);
+}
+
 } // namespace
 
 LineHighlighter::LineHighlighter(QPlainTextEdit* editor)
@@ -53,7 +63,7 @@ void LineHighlighter::setColourer(LineColourer colourer)
 
 void LineHighlighter::nextGeneration()
 {
-    generation_ = generation_ == std::numeric_limits<int>::max() ? 1 : generation_ + 1;
+    generation_ = generation_ >= kLastGeneration ? 1 : generation_ + 1;
 }
 
 void LineHighlighter::HighlightAllLines()
@@ -64,7 +74,7 @@ void LineHighlighter::HighlightAllLines()
     refreshFormats();
     pending_ = true;
     nextBlock_ = 0;
-    colourVisibleBlocks(true);
+    colourVisibleBlocks();
     runSlice(kSliceBudgetNs);
 }
 
@@ -82,7 +92,7 @@ void LineHighlighter::runSlice(qint64 budgetNs)
     clock.start();
     refreshFormats();
     // The view may have moved since the last slice: what the user sees comes first.
-    colourVisibleBlocks(true);
+    colourVisibleBlocks();
 
     QTextBlock block = document_->findBlockByNumber(nextBlock_);
     int from = -1;
@@ -91,7 +101,7 @@ void LineHighlighter::runSlice(qint64 budgetNs)
     {
         const QScopedValueRollback<bool> busy(recolouring_, true);
         while (block.isValid()) {
-            if (block.userState() != generation_) {
+            if (!isDone(block)) {
                 colourBlock(block);
                 if (from < 0)
                     from = block.position();
@@ -134,7 +144,7 @@ void LineHighlighter::contentsChange(int position, int charsRemoved, int charsAd
     if (pending_ && firstNumber < nextBlock_)
         nextBlock_ = firstNumber;
     if (touched <= kEditBlockLimit) {
-        colourRange(first, last, false, true);
+        colourRange(first, last, false);
         return;
     }
 
@@ -150,8 +160,8 @@ void LineHighlighter::contentsChange(int position, int charsRemoved, int charsAd
     const int lastNumber = last.blockNumber();
     const QTextBlock headEnd = document_->findBlockByNumber(std::min(firstNumber + screen - 1, lastNumber));
     const QTextBlock tailStart = document_->findBlockByNumber(std::max(firstNumber, lastNumber - screen + 1));
-    colourRange(first, headEnd, true, true);
-    colourRange(tailStart, last, true, true);
+    colourRange(first, headEnd, true);
+    colourRange(tailStart, last, true);
     sliceTimer_.start();
 }
 
@@ -169,7 +179,7 @@ int LineHighlighter::visibleBlockCount() const
     return editor_->viewport()->height() / lineHeight + 2;
 }
 
-void LineHighlighter::colourVisibleBlocks(bool repaint)
+void LineHighlighter::colourVisibleBlocks()
 {
     const QTextBlock first = firstVisibleBlock();
     if (!first.isValid())
@@ -177,45 +187,62 @@ void LineHighlighter::colourVisibleBlocks(bool repaint)
     QTextBlock last = document_->findBlockByNumber(first.blockNumber() + visibleBlockCount() - 1);
     if (!last.isValid())
         last = document_->lastBlock();
-    colourRange(first, last, true, repaint);
+    colourRange(first, last, true);
 }
 
-int LineHighlighter::colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone, bool repaint)
+void LineHighlighter::colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone)
 {
     if (!first.isValid() || !last.isValid() || last.blockNumber() < first.blockNumber())
-        return 0;
+        return;
     int from = -1;
     int to = -1;
-    int count = 0;
     {
         const QScopedValueRollback<bool> busy(recolouring_, true);
         for (QTextBlock block = first; block.isValid(); block = block.next()) {
-            if (!skipDone || block.userState() != generation_) {
+            if (!skipDone || !isDone(block)) {
                 colourBlock(block);
                 if (from < 0)
                     from = block.position();
                 to = block.position() + block.length();
-                ++count;
             }
             if (block == last)
                 break;
         }
     }
     if (from >= 0)
-        flush(from, to, repaint);
-    return count;
+        flush(from, to, true);
+}
+
+bool LineHighlighter::isDone(const QTextBlock& block) const
+{
+    const int state = block.userState();
+    return state >= 0 && (state >> 1) == generation_;
 }
 
 void LineHighlighter::colourBlock(const QTextBlock& block)
 {
     const QString text = block.text();
     colourer_.colourLine(text, spans_);
-    ranges_.clear();
-    ranges_.reserve(qsizetype(spans_.size()));
+    // Plain text needs no format: it is drawn in the palette's text colour, which is kept at
+    // TextColour. Fewer formats make a long file colour faster and use less memory.
+    qsizetype count = 0;
     for (const ColourSpan& span : spans_)
-        ranges_.append(QTextLayout::FormatRange{span.start, span.length, formats_[int(span.role)]});
-    block.layout()->setFormats(ranges_);
-    QTextBlock(block).setUserState(generation_);
+        count += span.role != SyntaxRole::Text;
+    QTextBlock writable(block);
+    if (count == 0 && !MayHoldFormats(block.userState())) {
+        writable.setUserState(generation_ << 1);
+        return;
+    }
+    // A fresh list of the exact size: the layout keeps it, and a reused one would hand every
+    // block the capacity of the longest line seen so far.
+    QList<QTextLayout::FormatRange> ranges;
+    ranges.reserve(count);
+    for (const ColourSpan& span : spans_) {
+        if (span.role != SyntaxRole::Text)
+            ranges.append(QTextLayout::FormatRange{span.start, span.length, formats_[int(span.role)]});
+    }
+    block.layout()->setFormats(ranges);
+    writable.setUserState((generation_ << 1) | (count > 0 ? 1 : 0));
 }
 
 void LineHighlighter::flush(int from, int to, bool repaint)
@@ -240,6 +267,11 @@ void LineHighlighter::refreshFormats()
         ColourScheme.TextColour,         ColourScheme.DataTypeColour, ColourScheme.TypeQualifierColour,
         ColourScheme.FunctionNameColour, ColourScheme.StateVarColour, ColourScheme.CommentColour,
     };
+    if (editor_ && editor_->palette().color(QPalette::Text) != ColourScheme.TextColour) {
+        QPalette palette = editor_->palette();
+        palette.setColor(QPalette::Text, ColourScheme.TextColour);
+        editor_->setPalette(palette);
+    }
     if (formatsMade_ && std::equal(colours, colours + kSyntaxRoleCount, formatColours_))
         return;
     for (int role = 0; role < kSyntaxRoleCount; ++role) {
@@ -259,9 +291,10 @@ void LineHighlighter::refreshFormats()
 bool LineHighlighter::eventFilter(QObject* watched, QEvent* event)
 {
     // While a pass runs, a paint (after scrolling, say) must not show uncoloured lines: colour
-    // them now; the paint that follows lays them out again anyway.
+    // them now. The paint may cover only part of the view, so the view is still told to repaint
+    // what changed; the next paint then finds nothing left to colour.
     if (event->type() == QEvent::Paint && pending_ && !recolouring_ && editor_
         && watched == editor_->viewport())
-        colourVisibleBlocks(false);
+        colourVisibleBlocks();
     return QObject::eventFilter(watched, event);
 }

@@ -2,11 +2,10 @@
 
 #include "LineColouring.h"
 
-#include <QList>
+#include <QColor>
 #include <QObject>
 #include <QPointer>
 #include <QTextCharFormat>
-#include <QTextLayout>
 #include <QTimer>
 
 #include <vector>
@@ -20,9 +19,13 @@ class QTextDocument;
 // colouring is not an edit, so it never marks the document modified, never raises textChanged
 // or contentsChanged, never enters the undo history, and never moves the caret or the view.
 //
-// Every edit recolours the lines it touched at once. A complete pass (HighlightAllLines)
-// colours the lines in view first and the rest in short slices from the event loop, so a long
-// file does not stop the window from answering.
+// Words and comments get formats in their scheme colours; plain text is drawn in the editor's
+// palette text colour, which the highlighter keeps at the scheme's TextColour.
+//
+// Every edit recolours the lines it touched before the edit's textChanged is raised. A complete
+// pass (HighlightAllLines) colours the lines in view first and the rest in short slices from
+// the event loop, so a long file does not stop the window from answering; an edit of more than
+// a thousand lines (a whole text set at once, a huge paste) is treated the same way.
 //
 // The highlighter keeps its bookkeeping in QTextBlock::userState; nothing else may use it.
 class LineHighlighter : public QObject {
@@ -64,17 +67,19 @@ private:
     void contentsChange(int position, int charsRemoved, int charsAdded);
     void runSlice(qint64 budgetNs);
     // Colours the blocks in view that the current pass has not coloured yet.
-    void colourVisibleBlocks(bool repaint);
+    void colourVisibleBlocks();
     // First block in view and how many blocks can be in view at most.
     QTextBlock firstVisibleBlock() const;
     int visibleBlockCount() const;
 
-    // Colours [first, last] in document order, skipping blocks coloured in this generation when
-    // skipDone is set. Returns the number of blocks coloured.
-    int colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone, bool repaint);
+    // Colours [first, last] in document order, skipping blocks already coloured for the current
+    // pass when skipDone is set.
+    void colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone);
     void colourBlock(const QTextBlock& block);
-    // Tells the layout that the formats of [from, to) changed. Without repaint the views are
-    // not asked to repaint, for blocks out of view or a paint that is about to happen anyway.
+    // Whether the block is coloured for the current pass and scheme.
+    bool isDone(const QTextBlock& block) const;
+    // Tells the layout that the formats of [from, to) changed. Without repaint the view is not
+    // asked to repaint: for blocks out of view.
     void flush(int from, int to, bool repaint);
     void refreshFormats();
     void nextGeneration();
@@ -89,12 +94,11 @@ private:
     QColor formatColours_[kSyntaxRoleCount];
     bool formatsMade_ = false;
 
-    // A block whose userState equals generation_ is coloured for the current pass and scheme.
+    // Counts complete passes and large edits; see isDone.
     int generation_ = 1;
     bool pending_ = false;
     int nextBlock_ = 0; // the pass has coloured every block before this one
     bool recolouring_ = false;
 
     std::vector<ColourSpan> spans_;
-    QList<QTextLayout::FormatRange> ranges_;
 };

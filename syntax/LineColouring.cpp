@@ -8,12 +8,34 @@
 
 namespace {
 
-constexpr std::uint32_t kHashBasis = 2166136261u;
 constexpr std::uint32_t kHashPrime = 16777619u;
 
-inline std::uint32_t HashStep(std::uint32_t hash, char16_t folded)
+// Equal for characters that differ in letter case only. In ASCII setting bit 5 folds A-Z onto
+// a-z (and moves no other word character onto a letter), without a branch.
+inline char16_t HashFold(char16_t c)
 {
-    return (hash ^ folded) * kHashPrime;
+    return c < 0x80 ? char16_t(c | 0x20) : FoldCharacter(c);
+}
+
+inline std::uint32_t HashStep(std::uint32_t hash, char16_t c)
+{
+    return (hash ^ HashFold(c)) * kHashPrime;
+}
+
+// Hashes a word from its length and a few of its characters, case-folded, so the scan over a
+// line does no work per character beyond finding the words. Words of a list that share all of
+// these only cost a comparison more.
+inline std::uint32_t WordHash(const char16_t* word, int length)
+{
+    std::uint32_t hash = std::uint32_t(length) * 0x9E3779B1u;
+    hash = HashStep(hash, word[0]);
+    hash = HashStep(hash, word[length - 1]);
+    hash = HashStep(hash, word[length / 2]);
+    if (length > 3) {
+        hash = HashStep(hash, word[1]);
+        hash = HashStep(hash, word[length - 2]);
+    }
+    return hash;
 }
 
 inline std::uint32_t SlotIndex(std::uint32_t hash)
@@ -118,10 +140,8 @@ void LineColourer::buildTable(const std::vector<QString>& words, const std::vect
 
     for (size_t w = 0; w < words.size(); ++w) {
         const QString& word = words[w];
-        std::uint32_t hash = kHashBasis;
-        for (QChar c : word)
-            hash = HashStep(hash, c.unicode());
         const auto length = std::uint32_t(word.size());
+        const std::uint32_t hash = WordHash(QStringView(word).utf16(), int(length));
         for (std::uint32_t i = SlotIndex(hash) & slotMask_;; i = (i + 1) & slotMask_) {
             Slot& slot = slots_[i];
             if (slot.length == 0) {
@@ -130,6 +150,7 @@ void LineColourer::buildTable(const std::vector<QString>& words, const std::vect
                 slot.length = length;
                 slot.mask = masks[w];
                 keyChars_.insert(keyChars_.end(), QStringView(word).utf16(), QStringView(word).utf16() + length);
+                noteStart(word[0].unicode(), int(length));
                 maxWordLength_ = std::max(maxWordLength_, int(length));
                 break;
             }
@@ -160,6 +181,15 @@ std::uint8_t LineColourer::lookup(const char16_t* word, int length, std::uint32_
     }
 }
 
+void LineColourer::noteStart(char16_t first, int length)
+{
+    // A word starting outside ASCII after folding can only meet a text word starting outside
+    // ASCII, which the test passes anyway.
+    const char16_t folded = HashFold(first);
+    if (folded < 0x80 && length < kStartTableLengths)
+        startTable_[size_t(length) * 2 + (folded >> 6)] |= std::uint64_t(1) << (folded & 63);
+}
+
 std::vector<ColourSpan> LineColourer::colourLine(QStringView line) const
 {
     std::vector<ColourSpan> spans;
@@ -186,15 +216,13 @@ void LineColourer::colourLine(QStringView line, std::vector<ColourSpan>& spans) 
             continue;
         }
         const int start = i;
-        std::uint32_t hash = kHashBasis;
-        do {
-            hash = HashStep(hash, FoldCharacter(text[i]));
+        do
             ++i;
-        } while (i < n && IsWordCharacter(text[i]));
+        while (i < n && IsWordCharacter(text[i]));
         const int length = i - start;
-        if (length > maxWordLength_)
+        if (length > maxWordLength_ || !mayBeListed(text[start], length))
             continue;
-        const std::uint8_t mask = lookup(text + start, length, hash);
+        const std::uint8_t mask = lookup(text + start, length, WordHash(text + start, length));
         if (!mask)
             continue;
         AppendSpan(spans, textFrom, start, SyntaxRole::Text);

@@ -33,12 +33,16 @@ struct ColourSpan {
     friend bool operator==(const ColourSpan&, const ColourSpan&) = default;
 };
 
+namespace LineColouringDetail {
+// Bit c of word c / 32: whether ASCII character c is a word character.
+inline constexpr std::uint32_t kAsciiWordBits[4] = {0x00000000u, 0x03FF0000u, 0x87FFFFFEu, 0x07FFFFFEu};
+} // namespace LineColouringDetail
+
 // Word characters for whole-word matching: letters, digits and the underscore.
 inline bool IsWordCharacter(char16_t c)
 {
     if (c < 0x80)
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')
-            || c == u'_';
+        return (LineColouringDetail::kAsciiWordBits[c >> 5] >> (c & 31)) & 1u;
     return QChar::isLetterOrNumber(char32_t(c));
 }
 
@@ -92,7 +96,23 @@ private:
                  std::vector<std::uint8_t>& plainMasks);
     void buildTable(const std::vector<QString>& words, const std::vector<std::uint8_t>& masks);
     std::uint8_t lookup(const char16_t* word, int length, std::uint32_t hash) const;
+    void noteStart(char16_t first, int length);
+    // A cheap first test for a word of the line: whether a listed word has its length and,
+    // ignoring case, its first character. Most words of a shader fail it and skip the hash.
+    bool mayBeListed(char16_t first, int length) const
+    {
+        // Outside ASCII a character may fold onto an ASCII letter (the Kelvin sign onto k).
+        if (first >= 0x80 || length >= kStartTableLengths)
+            return true;
+        const char16_t folded = first | 0x20;
+        return (startTable_[size_t(length) * 2 + (folded >> 6)] >> (folded & 63)) & 1u;
+    }
     void applyRareEntries(QStringView line, int commentStart, std::vector<ColourSpan>& spans) const;
+
+    static constexpr int kStartTableLengths = 64;
+    // Bit c of the pair for length n: some listed word of n characters starts with c, case-folded
+    // as in the hash (ASCII only; the test passes every word it cannot look up here).
+    std::uint64_t startTable_[kStartTableLengths * 2] = {};
 
     std::vector<Slot> slots_;
     std::uint32_t slotMask_ = 0;

@@ -154,14 +154,15 @@ TEST(LineColourer, AgreesWithTheSlowWayOnRandomLines)
     const QStringList lists[4] = {
         {"float", "vec3", "vec4", "", "Mat4", "int"},
         {"uniform", "const", "highp ", "in", " out", "int"},
-        {"dot", "vec3", "texture2D", "gl_Color", "a.b", "mix", "a a"},
+        {"dot", "vec3", "texture2D", "gl_Color", "a.b", "mix", "a a", "key", QStringLiteral(u"\u00e4x")},
         {"gl_Position", "gl_Color", "gl_TexCoord[0]", "in"},
     };
     const LineColourer colourer(lists[0], lists[1], lists[2], lists[3]);
     const QStringList pieces = {"float", "FLOAT", "vec3", "vec4", "mat4", "int", "uniform", "const",
                                 "highp", "in", "out", "dot", "texture2D", "gl_Color", "gl_Position",
                                 "gl_TexCoord", "[0]", "[1]", "a", "b", ".", " ", " ", "  ", "\t", "/",
-                                "//", "_", "x", "1", "(", ")", ";", QStringLiteral(u"ä"), QStringLiteral(u"Ö")};
+                                "//", "_", "x", "1", "(", ")", ";", QStringLiteral(u"ä"), QStringLiteral(u"Ö"),
+                                "k", "K", "ey", QStringLiteral(u"\u212a"), QStringLiteral(u"Ä")};
     QRandomGenerator random(1234);
     std::vector<ColourSpan> spans;
     for (int round = 0; round < 20000; ++round) {

@@ -62,16 +62,22 @@ QColor SlotColour(SyntaxRole role)
 }
 
 // What a block shows: its layout's formats written as <Role>text</Role>, the role found from
-// the format's colour and underline in the current scheme; characters no format covers are
-// written <none>. Any bold, italic or strike-out shows as <!style>.
-QString Shown(const QTextBlock& block)
+// the format's colour and underline in the current scheme. Characters no format covers are
+// drawn in the palette's text colour: <Text> when that is the scheme's TextColour, else
+// <palette>. Any bold, italic or strike-out shows as <!style>.
+QString Shown(const QTextBlock& block, const QColor& paletteText)
 {
     const QString text = block.text();
+    const QString plain = paletteText == ColourScheme.TextColour ? QStringLiteral("Text") : QStringLiteral("palette");
+    auto uncovered = [&](int from, int to) {
+        return QLatin1Char('<') + plain + QLatin1Char('>') + text.mid(from, to - from) + QStringLiteral("</") + plain
+            + QLatin1Char('>');
+    };
     QString out;
     int at = 0;
     for (const QTextLayout::FormatRange& r : block.layout()->formats()) {
         if (r.start > at)
-            out += QStringLiteral("<none>") + text.mid(at, r.start - at) + QStringLiteral("</none>");
+            out += uncovered(at, r.start);
         QString name;
         for (int role = 0; role < kSyntaxRoleCount && name.isEmpty(); ++role) {
             const bool underline = SyntaxRole(role) == SyntaxRole::StateVar;
@@ -88,7 +94,7 @@ QString Shown(const QTextBlock& block)
         at = r.start + r.length;
     }
     if (at < text.size())
-        out += QStringLiteral("<none>") + text.mid(at) + QStringLiteral("</none>");
+        out += uncovered(at, int(text.size()));
     return out;
 }
 
@@ -122,6 +128,7 @@ protected:
     }
 
     QTextDocument* doc() const { return editor->document(); }
+    QString shown(const QTextBlock& b) const { return Shown(b, editor->palette().color(QPalette::Text)); }
     QTextBlock block(int n) const { return doc()->findBlockByNumber(n); }
 
     // Every block shows the colours the core gives its text, in the current scheme.
@@ -129,7 +136,7 @@ protected:
     {
         int failures = 0;
         for (QTextBlock b = doc()->firstBlock(); b.isValid() && failures < 5; b = b.next()) {
-            const QString shown = Shown(b);
+            const QString shown = this->shown(b);
             const QString expected = Expected(b.text());
             if (shown != expected) {
                 ++failures;
@@ -139,7 +146,7 @@ protected:
         }
     }
 
-    bool coloured(int n) const { return Shown(block(n)) == Expected(block(n).text()); }
+    bool coloured(int n) const { return shown(block(n)) == Expected(block(n).text()); }
 
     int lastVisibleBlock() const
     {
@@ -191,7 +198,7 @@ TEST_F(Highlighter, LinesInViewComeFirstAndAPaintColoursWhatItShows)
     const int lastInView = lastVisibleBlock();
     ASSERT_GT(lastInView, 10);
     for (int n = 0; n <= lastInView; ++n)
-        EXPECT_TRUE(coloured(n)) << "block " << n << ": " << Shown(block(n)).toStdString();
+        EXPECT_TRUE(coloured(n)) << "block " << n << ": " << shown(block(n)).toStdString();
     if (!highlighter->isPending())
         GTEST_SKIP() << "the whole pass fitted into the first slice";
 
@@ -215,14 +222,20 @@ TEST_F(Highlighter, TypingRecoloursTheLine)
     QTextCursor c(block(0));
     c.setPosition(4);
     editor->setTextCursor(c);
+    // The line is coloured by the time the window hears of the change.
+    QString seenInTextChanged;
+    const auto connection = QObject::connect(editor.get(), &QPlainTextEdit::textChanged,
+                                             [&] { seenInTextChanged = shown(block(0)); });
     QTest::keyClicks(editor.get(), QStringLiteral("t"));
+    QObject::disconnect(connection);
     ASSERT_EQ(block(0).text(), QStringLiteral("float x;"));
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<DataType>float</DataType><Text> x;</Text>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<DataType>float</DataType><Text> x;</Text>"));
+    EXPECT_EQ(seenInTextChanged, shown(block(0)));
     QTest::keyClicks(editor.get(), QStringLiteral("2"));
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<Text>float2 x;</Text>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<Text>float2 x;</Text>"));
     QTest::keyClick(editor.get(), Qt::Key_End);
     QTest::keyClicks(editor.get(), QStringLiteral(" // vec4"));
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<Text>float2 x; </Text><Comment>// vec4</Comment>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<Text>float2 x; </Text><Comment>// vec4</Comment>"));
     expectAllColoured();
 }
 
@@ -249,10 +262,10 @@ TEST_F(Highlighter, PastingThreeLinesColoursAllThree)
     editor->moveCursor(QTextCursor::End);
     editor->paste();
     ASSERT_EQ(doc()->blockCount(), 4);
-    EXPECT_EQ(Shown(block(1)), QStringLiteral("<DataType>vec4</DataType><Text> a;</Text>"));
-    EXPECT_EQ(Shown(block(2)), QStringLiteral("<TypeQualifier>uniform</TypeQualifier><Text> </Text>"
+    EXPECT_EQ(shown(block(1)), QStringLiteral("<DataType>vec4</DataType><Text> a;</Text>"));
+    EXPECT_EQ(shown(block(2)), QStringLiteral("<TypeQualifier>uniform</TypeQualifier><Text> </Text>"
                                               "<DataType>float</DataType><Text> b;</Text>"));
-    EXPECT_EQ(Shown(block(3)), QStringLiteral("<StateVar>gl_Position</StateVar><Text> = c; </Text>"
+    EXPECT_EQ(shown(block(3)), QStringLiteral("<StateVar>gl_Position</StateVar><Text> = c; </Text>"
                                               "<Comment>// d</Comment>"));
 }
 
@@ -260,19 +273,19 @@ TEST_F(Highlighter, LineBreakRecoloursBothHalves)
 {
     editor->setPlainText(QStringLiteral("vec4uniform x;"));
     highlighter->HighlightAllLines();
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<Text>vec4uniform x;</Text>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<Text>vec4uniform x;</Text>"));
     QTextCursor c(block(0));
     c.setPosition(4);
     editor->setTextCursor(c);
     QTest::keyClick(editor.get(), Qt::Key_Return);
     ASSERT_EQ(doc()->blockCount(), 2);
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<DataType>vec4</DataType>"));
-    EXPECT_EQ(Shown(block(1)), QStringLiteral("<TypeQualifier>uniform</TypeQualifier><Text> x;</Text>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<DataType>vec4</DataType>"));
+    EXPECT_EQ(shown(block(1)), QStringLiteral("<TypeQualifier>uniform</TypeQualifier><Text> x;</Text>"));
 
     // Joining them again makes one word that no list holds.
     QTest::keyClick(editor.get(), Qt::Key_Backspace);
     ASSERT_EQ(doc()->blockCount(), 1);
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<Text>vec4uniform x;</Text>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<Text>vec4uniform x;</Text>"));
 }
 
 TEST_F(Highlighter, UndoAndRedoRecolour)
@@ -283,11 +296,11 @@ TEST_F(Highlighter, UndoAndRedoRecolour)
     editor->moveCursor(QTextCursor::NextWord);
     editor->moveCursor(QTextCursor::Left);
     QTest::keyClicks(editor.get(), QStringLiteral("4"));
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<DataType>vec4</DataType><Text> x;</Text>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<DataType>vec4</DataType><Text> x;</Text>"));
     editor->undo();
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<Text>vec x;</Text>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<Text>vec x;</Text>"));
     editor->redo();
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<DataType>vec4</DataType><Text> x;</Text>"));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<DataType>vec4</DataType><Text> x;</Text>"));
 }
 
 TEST_F(Highlighter, WrappedLineIsColouredAsOne)
@@ -366,7 +379,7 @@ TEST_F(Highlighter, RecolouringRepaintsTheView)
     highlighter->HighlightAllLines();
     QTest::qWait(50);
     EXPECT_GE(counter.paints, 1);
-    EXPECT_EQ(Shown(block(0)), QStringLiteral("<Text>uniform vec4 </Text><DataType>tint</DataType><Text>; </Text>"
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<Text>uniform vec4 </Text><DataType>tint</DataType><Text>; </Text>"
                                               "<Comment>// per draw</Comment>"));
 }
 
@@ -443,6 +456,17 @@ TEST_F(Highlighter, NoSchemeShowsBlackTextOnWhiteWithStateVarsUnderlined)
         }
     }
     EXPECT_EQ(underlined, 1);
+}
+
+TEST_F(Highlighter, PlainTextTakesTheSchemeTextColourEvenWhenTheSchemeWasAppliedElsewhere)
+{
+    editor->setPlainText(QStringLiteral("x = 1; vec4 y;"));
+    highlighter->HighlightAllLines();
+    QPlainTextEdit other;
+    ApplyColourScheme(&other, 2);
+    highlighter->HighlightAllLines();
+    EXPECT_EQ(editor->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0x00));
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<Text>x = 1; </Text><DataType>vec4</DataType><Text> y;</Text>"));
 }
 
 // Counts pixels close to a colour in what the editor's viewport shows.
