@@ -5,6 +5,7 @@
 #include "DriverCheck.h"
 #include "GLBinding.h"
 #include "GLContext.h"
+#include "GLContext.h"
 #include "HelpSystem.h"
 #include "OutputPanel.h"
 #include "ShaderDocument.h"

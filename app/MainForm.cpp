@@ -5,6 +5,7 @@
 #include "Icons.h"
 #include "LanguageSyntax.h"
 #include "LineHighlighter.h"
+#include "LumenpadError.h"
 #include "OutputPanel.h"
 #include "Settings.h"
 #include "ShaderEditor.h"
@@ -56,7 +57,17 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // A window destroyed without being closed still gives its context back.
+    if (MainRC || MainDC) {
+        try {
+            closeGraphics();
+        } catch (...) {
+            // Nothing is left to tell about a context on the way out.
+        }
+    }
+}
 
 void TMainForm::buildControls()
 {
@@ -165,12 +176,6 @@ void TMainForm::buildControls()
     StatusBar1->installEventFilter(this);
     setStatusBar(StatusBar1);
 
-    // Tab order: scheme chooser, output panel, tab strip, the active page's editor.
-    QWidget::setTabOrder(ComboBoxSourceHighlight, glslValidateMemo);
-    QWidget::setTabOrder(glslValidateMemo, PageControl1->tabBar());
-    QWidget::setTabOrder(PageControl1->tabBar(), ShaderRichEdit);
-    QWidget::setTabOrder(ShaderRichEdit, ShaderRichEditFS);
-    QWidget::setTabOrder(ShaderRichEditFS, ComboBoxSourceHighlight);
 
     StartTimer = new QTimer(this);
     StartTimer->setObjectName(QStringLiteral("StartTimer"));
@@ -300,6 +305,20 @@ void TMainForm::fitFrameToRequest()
         resize(client.expandedTo(QSize(1, 1)));
     if (frameGeometry().topLeft() != requestedFrame_.topLeft())
         move(requestedFrame_.topLeft());
+}
+
+bool TMainForm::focusNextPrevChild(bool next)
+{
+    // Tab cycles through the scheme chooser, the output panel, the tab strip and the active
+    // page's editor, and from the last back to the first.
+    const QList<QWidget*> cycle = {ComboBoxSourceHighlight, glslValidateMemo, PageControl1->tabBar(),
+                                   activePage().editor};
+    const qsizetype at = cycle.indexOf(QApplication::focusWidget());
+    if (at < 0)
+        return QMainWindow::focusNextPrevChild(next);
+    const qsizetype count = cycle.size();
+    cycle[(at + (next ? 1 : count - 1)) % count]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void TMainForm::showEvent(QShowEvent* event)

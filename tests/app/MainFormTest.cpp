@@ -134,7 +134,9 @@ TEST(MainWindow, FocusMovesInTheLayoutsOrder)
     TMainForm& f = w.start(false);
     f.show();
     QApplication::setActiveWindow(&f);
-    EXPECT_EQ(focusAfterTab(f.ComboBoxSourceHighlight), f.glslValidateMemo);
+    QWidget* got = focusAfterTab(f.ComboBoxSourceHighlight);
+    EXPECT_EQ(got, f.glslValidateMemo) << (got ? got->metaObject()->className() : "none") << " "
+                                      << (got ? got->objectName().toStdString() : "");
     EXPECT_EQ(focusAfterTab(f.glslValidateMemo), f.PageControl1->tabBar());
     EXPECT_EQ(focusAfterTab(f.PageControl1->tabBar()), f.ShaderRichEdit);
     EXPECT_EQ(focusAfterTab(f.ShaderRichEdit), f.ComboBoxSourceHighlight);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LanguageSyntax.h"
 #include "MainForm.h"
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <memory>
 
 // A main window started in its own working directory with the shipped data files and an
@@ -18,6 +20,8 @@ public:
         for (const char* name : {"syntax_datatypes.txt", "syntax_typequalifiers.txt", "syntax_functionnames.txt",
                                  "syntax_statevars.txt", "hints_functionnames.txt"})
             QFile::copy(SourcePath(QStringLiteral("data/") + QLatin1String(name)), dir.file(QLatin1String(name)));
+        // The word lists are module state loaded before any window, as the program does.
+        LoadWordLists();
         if (withConfig)
             WriteBytes(dir.file("config.txt"),
                        config.isEmpty() ? QByteArray("\r\n\r\n\r\n737 579 110 191\r\n0\r\n0\r\n") : config);
