@@ -95,6 +95,8 @@ WaitOutcome WaitForValidator(QWidget* window, QProcess& process, const QElapsedT
         loop.quit();
     });
     QTimer deadline;
+    // A coarse timer may fire up to 5% early; the limit is a promise to the user.
+    deadline.setTimerType(Qt::PreciseTimer);
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
         outcome = WaitOutcome::TimedOut;

@@ -413,7 +413,8 @@ TEST_P(ValidatorRunTimeLimit, ValidatorThatOutlastsTheLimitIsStopped)
 
 INSTANTIATE_TEST_SUITE_P(Limits, ValidatorRunTimeLimit,
                          ::testing::Values(TimeLimitCase{600, "600 milliseconds"}, TimeLimitCase{1000, "1 second"},
-                                           TimeLimitCase{2000, "2 seconds"}));
+                                           TimeLimitCase{2000, "2 seconds"}),
+                         [](const auto& info) { return std::to_string(info.param.timeoutMs) + "ms"; });
 
 TEST_F(ValidatorRunTest, SlowValidatorIsWaitedForWithTheDialogAndItsLogShown)
 {
