@@ -241,8 +241,27 @@ void LineHighlighter::colourBlock(const QTextBlock& block)
         if (span.role != SyntaxRole::Text)
             ranges.append(QTextLayout::FormatRange{span.start, span.length, formats_[int(span.role)]});
     }
-    block.layout()->setFormats(ranges);
+    QTextLayout* layout = block.layout();
+    layout->setFormats(ranges);
     writable.setUserState((generation_ << 1) | (count > 0 ? 1 : 0));
+    if (!formatsShared_)
+        shareFormats(layout->formats());
+}
+
+// The layout swaps each format for the document's own copy of it, found by comparing the two
+// property by property. Using those copies from then on makes that a pointer comparison.
+void LineHighlighter::shareFormats(const QList<QTextLayout::FormatRange>& resolved)
+{
+    for (const QTextLayout::FormatRange& r : resolved) {
+        for (int role = 0; role < kSyntaxRoleCount; ++role) {
+            if (!formatShared_[role] && r.format == formats_[role]) {
+                formats_[role] = r.format;
+                formatShared_[role] = true;
+            }
+        }
+    }
+    // Plain text has no format of its own (it takes the palette's colour).
+    formatsShared_ = std::all_of(formatShared_ + 1, formatShared_ + kSyntaxRoleCount, [](bool b) { return b; });
 }
 
 void LineHighlighter::flush(int from, int to, bool repaint)
@@ -284,7 +303,9 @@ void LineHighlighter::refreshFormats()
         format.setFontUnderline(SyntaxRole(role) == SyntaxRole::StateVar);
         formats_[role] = format;
         formatColours_[role] = colours[role];
+        formatShared_[role] = false;
     }
+    formatsShared_ = false;
     formatsMade_ = true;
 }
 

@@ -5,7 +5,9 @@
 #include <QColor>
 #include <QObject>
 #include <QPointer>
+#include <QList>
 #include <QTextCharFormat>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <vector>
@@ -82,6 +84,7 @@ private:
     // asked to repaint: for blocks out of view.
     void flush(int from, int to, bool repaint);
     void refreshFormats();
+    void shareFormats(const QList<QTextLayout::FormatRange>& resolved);
     void nextGeneration();
 
     QPointer<QPlainTextEdit> editor_;
@@ -93,6 +96,9 @@ private:
     QTextCharFormat formats_[kSyntaxRoleCount];
     QColor formatColours_[kSyntaxRoleCount];
     bool formatsMade_ = false;
+    // Whether formats_[role] is the document's own copy (see shareFormats).
+    bool formatShared_[kSyntaxRoleCount] = {};
+    bool formatsShared_ = false;
 
     // Counts complete passes and large edits; see isDone.
     int generation_ = 1;
