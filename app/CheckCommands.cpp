@@ -13,7 +13,6 @@
 #include "ValidatorRun.h"
 #include "WindowDeviceContext.h"
 
-#include <QTextBlock>
 
 namespace {
 // The page's text as a file holds it: the document's own encoding, CR LF between lines.
@@ -23,44 +22,46 @@ QByteArray pageFileText(const ShaderEditor& editor, const TSyntaxRichEdit& docum
     return EncodeShaderText(editor.toPlainText(), encoding, LineEndStyle::CrLf);
 }
 
-// The page's logical lines, as typed.
-QStringList pageLines(const ShaderEditor& editor)
-{
-    QStringList lines;
-    const QTextDocument* doc = editor.document();
-    lines.reserve(doc->blockCount());
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-        lines.append(b.text());
-    return lines;
-}
 } // namespace
 
 void TMainForm::ToolButton6Click()
 {
-    RunValidator(this, ValidatorDir, VertexValidatorPage(), pageFileText(*ShaderRichEdit, VSDocument),
-                 *glslValidateMemo, options_.validatorRun);
+    runCheck(CheckedPages::Vertex, [this] {
+        RunValidator(this, ValidatorDir, VertexValidatorPage(), pageFileText(*ShaderRichEdit, VSDocument),
+                     *glslValidateMemo, options_.validatorRun);
+    });
 }
 
 void TMainForm::ToolButton7Click()
 {
-    RunValidator(this, ValidatorDir, FragmentValidatorPage(), pageFileText(*ShaderRichEditFS, FSDocument),
-                 *glslValidateMemo, options_.validatorRun);
+    runCheck(CheckedPages::Fragment, [this] {
+        RunValidator(this, ValidatorDir, FragmentValidatorPage(), pageFileText(*ShaderRichEditFS, FSDocument),
+                     *glslValidateMemo, options_.validatorRun);
+    });
 }
 
 void TMainForm::ToolButton12Click()
 {
-    CheckSingleShader(MainDC, MainRC, ShaderKind::Vertex, pageLines(*ShaderRichEdit), *glslValidateMemo);
+    runCheck(CheckedPages::Vertex, [this] {
+        CheckSingleShader(MainDC, MainRC, ShaderKind::Vertex, DocumentLines(*ShaderRichEdit->document()),
+                          *glslValidateMemo);
+    });
 }
 
 void TMainForm::ToolButton13Click()
 {
-    CheckSingleShader(MainDC, MainRC, ShaderKind::Fragment, pageLines(*ShaderRichEditFS), *glslValidateMemo);
+    runCheck(CheckedPages::Fragment, [this] {
+        CheckSingleShader(MainDC, MainRC, ShaderKind::Fragment, DocumentLines(*ShaderRichEditFS->document()),
+                          *glslValidateMemo);
+    });
 }
 
 void TMainForm::ToolButton14Click()
 {
-    CheckLinkedShaders(MainDC, MainRC, pageLines(*ShaderRichEdit), pageLines(*ShaderRichEditFS),
-                       *glslValidateMemo);
+    runCheck(CheckedPages::Both, [this] {
+        CheckLinkedShaders(MainDC, MainRC, DocumentLines(*ShaderRichEdit->document()),
+                           DocumentLines(*ShaderRichEditFS->document()), *glslValidateMemo);
+    });
 }
 
 void TMainForm::createHelpSystem()

@@ -212,6 +212,8 @@ void TMainForm::connectHandlers()
     connect(ShaderRichEditFS, &ShaderEditor::pointerMoved, this, [this](int x, int y) {
         RunHandler(*dialogs_, [&] { ShaderRichEditFSMouseMove(x, y); });
     });
+    connect(glslValidateMemo, &OutputPanel::lineActivated, this,
+            [this](int index) { RunHandler(*dialogs_, [&] { OutputLineActivated(index); }); });
     connect(StartTimer, &QTimer::timeout, this, [this] { runGuarded(&TMainForm::StartTimerTimer); });
 }
 

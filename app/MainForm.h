@@ -3,8 +3,10 @@
 #include "ShaderDocument.h"
 #include "ValidatorRun.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class Dialogs;
@@ -101,6 +103,8 @@ public:
     void HighlightAllLines(ShaderEditor* editor);
     // Looks up the word under the pointer and switches the hint and pointer shape.
     void UpdateWordHint(ShaderEditor* editor, int x, int y);
+    // A double-click on an output line that names a source line puts the caret there.
+    void OutputLineActivated(int index);
 
     Dialogs& dialogs() { return *dialogs_; }
 
@@ -120,6 +124,16 @@ private:
     Page activePage();
     Page vertexPage();
     Page fragmentPage();
+
+    enum class CheckedPages { Vertex, Fragment, Both };
+    struct PanelTarget {
+        ShaderEditor* editor;
+        int line;   // 1-based
+        int column; // 1-based; 0 when not given
+    };
+    // Runs a check of pages and marks the lines its messages name.
+    void runCheck(CheckedPages pages, const std::function<void()>& check);
+    void markDiagnostics(CheckedPages pages);
 
     void buildControls();
     void connectHandlers();
@@ -144,5 +158,8 @@ private:
     // Outer geometry asked for by config.txt, applied once the frame is known.
     QRect requestedFrame_;
     bool firstShowDone_ = false;
+    // Output lines that name a source line, by line index, for the output they came from.
+    QHash<int, PanelTarget> panelTargets_;
+    QStringList panelTargetLines_;
     bool closing_ = false;
 };

@@ -1,6 +1,7 @@
 #include "OutputPanel.h"
 
-#include <QScrollBar>
+#include <QMouseEvent>
+#include <QTextBlock>
 
 namespace {
 QString shown(QString line)
@@ -57,4 +58,13 @@ void OutputPanel::redisplay()
     for (const QString& l : lines_)
         visible.append(shown(l));
     setPlainText(visible.join(QLatin1Char('\n')));
+}
+
+void OutputPanel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    // One panel line is one text block: CRs are left out and no line holds a line feed.
+    const int index = cursorForPosition(event->position().toPoint()).blockNumber();
+    if (index >= 0 && index < lines_.size())
+        emit lineActivated(index);
 }

@@ -19,6 +19,13 @@ public:
     // The lines exactly as written.
     const QStringList& lines() const { return lines_; }
 
+signals:
+    // The user double-clicked the line at this index.
+    void lineActivated(int index);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
 private:
     void redisplay();
 

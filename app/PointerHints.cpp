@@ -7,6 +7,7 @@
 #include "HintTiming.h"
 #include "HintWordScan.h"
 #include "LanguageSyntax.h"
+#include "LineMarkers.h"
 #include "ShaderEditor.h"
 
 #include <QCursor>
@@ -105,6 +106,16 @@ void TMainForm::UpdateWordHint(ShaderEditor* editor, int x, int y)
         }
     }
 
+    // A checker's messages on the line under the pointer are shown too, above any hint.
+    const QString messages =
+        editor->markers().messagesOnBlock(editor->cursorForPosition(QPoint(x, y)).blockNumber());
+    if (!messages.isEmpty()) {
+        const QString hint = view->toolTip();
+        QString tip = Qt::convertFromPlainText(messages, Qt::WhiteSpaceNormal);
+        if (!hint.isEmpty())
+            tip += Qt::mightBeRichText(hint) ? hint : Qt::convertFromPlainText(hint, Qt::WhiteSpaceNormal);
+        view->setToolTip(tip);
+    }
     // A tip still up for the word just left would otherwise stay for the long pause.
     const QString tipNow = view->toolTip();
     if (!tipBefore.isEmpty() && tipNow != tipBefore && QToolTip::isVisible()

@@ -1,6 +1,8 @@
 #include "ShaderEditor.h"
 
+#include "EditorGutter.h"
 #include "LineHighlighter.h"
+#include "LineMarkers.h"
 
 #include <QMouseEvent>
 #include <QTextBlock>
@@ -24,6 +26,58 @@ ShaderEditor::ShaderEditor(QWidget* parent) : QPlainTextEdit(parent)
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::IBeamCursor);
     highlighter_ = new LineHighlighter(this);
+    markers_ = new LineMarkers(this);
+    gutter_ = new EditorGutter(this);
+    connect(this, &QPlainTextEdit::blockCountChanged, this, &ShaderEditor::updateGutterWidth);
+    connect(this, &QPlainTextEdit::updateRequest, this, &ShaderEditor::updateGutterArea);
+    connect(markers_, &LineMarkers::changed, gutter_, qOverload<>(&QWidget::update));
+    updateGutterWidth();
+}
+
+QTextBlock ShaderEditor::firstVisibleTextBlock() const
+{
+    return firstVisibleBlock();
+}
+
+QRectF ShaderEditor::blockBoundsInViewport(const QTextBlock& block) const
+{
+    return blockBoundingGeometry(block).translated(contentOffset());
+}
+
+void ShaderEditor::updateGutterWidth()
+{
+    const int width = gutter_->preferredWidth();
+    setViewportMargins(width, 0, 0, 0);
+    const QRect area = contentsRect();
+    gutter_->setGeometry(area.left(), area.top(), width, area.height());
+}
+
+void ShaderEditor::updateGutterArea(const QRect& rect, int dy)
+{
+    if (dy != 0)
+        gutter_->scroll(0, dy);
+    else
+        gutter_->update(0, rect.y(), gutter_->width(), rect.height());
+}
+
+void ShaderEditor::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    if (gutter_)
+        updateGutterWidth();
+}
+
+void ShaderEditor::changeEvent(QEvent* event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (!gutter_)
+        return; // still being built
+    // A scheme change sets the palette; the gutter follows its colours.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        gutter_->setFont(font());
+        updateGutterWidth();
+        gutter_->update();
+    }
 }
 
 ShaderEditor::~ShaderEditor() = default;

@@ -2,7 +2,9 @@
 
 #include <QPlainTextEdit>
 
+class EditorGutter;
 class LineHighlighter;
+class LineMarkers;
 
 // One shader editor page: monospaced, wrapping, no horizontal scroll bar, an always-visible
 // vertical one, Tab moves the focus. Reports pointer moves in viewport coordinates for the
@@ -14,6 +16,13 @@ public:
     ~ShaderEditor() override;
 
     LineHighlighter& highlighter() { return *highlighter_; }
+    LineMarkers& markers() { return *markers_; }
+    const LineMarkers& markers() const { return *markers_; }
+    EditorGutter& gutter() { return *gutter_; }
+
+    // For the gutter: the first block in view and a block's place in viewport coordinates.
+    QTextBlock firstVisibleTextBlock() const;
+    QRectF blockBoundsInViewport(const QTextBlock& block) const;
 
     // Number of lines, not counting a last line that is empty; 0 for an empty editor.
     int lineCount() const;
@@ -23,7 +32,14 @@ signals:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    LineHighlighter* highlighter_;
+    void updateGutterWidth();
+    void updateGutterArea(const QRect& rect, int dy);
+
+    LineHighlighter* highlighter_ = nullptr;
+    LineMarkers* markers_ = nullptr;
+    EditorGutter* gutter_ = nullptr;
 };

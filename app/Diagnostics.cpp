@@ -1,0 +1,78 @@
+// Messages of the checks tied to source lines: markers on the page that was checked, and a
+// double-click on a message line in the output panel that takes the caret there.
+#include "MainForm.h"
+
+#include "LineMarkers.h"
+#include "LogLineParser.h"
+#include "OutputPanel.h"
+#include "ShaderEditor.h"
+
+#include <QTabWidget>
+#include <QTextBlock>
+
+void TMainForm::runCheck(CheckedPages pages, const std::function<void()>& check)
+{
+    // Checking a page again starts it afresh: the markers of the last check go first.
+    if (pages != CheckedPages::Fragment)
+        ShaderRichEdit->markers().clear();
+    if (pages != CheckedPages::Vertex)
+        ShaderRichEditFS->markers().clear();
+    panelTargets_.clear();
+    check();
+    markDiagnostics(pages);
+}
+
+void TMainForm::markDiagnostics(CheckedPages pages)
+{
+    panelTargets_.clear();
+    const QStringList& lines = glslValidateMemo->lines();
+    // In the combined check each log stands under the heading of its page; the program's log
+    // names no page's lines.
+    ShaderEditor* page = pages == CheckedPages::Fragment ? ShaderRichEditFS
+                         : pages == CheckedPages::Vertex ? ShaderRichEdit
+                                                         : nullptr;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& text = lines[i];
+        if (pages == CheckedPages::Both) {
+            if (text == QLatin1String("Vertex shader..."))
+                page = ShaderRichEdit;
+            else if (text == QLatin1String("Fragment shader..."))
+                page = ShaderRichEditFS;
+            else if (text == QLatin1String("Program object..."))
+                page = nullptr;
+        }
+        if (!page)
+            continue;
+        const std::optional<LogMessage> message = ParseLogLine(text);
+        if (!message || message->severity == LogMessage::Severity::Note)
+            continue;
+        const auto kind = message->severity == LogMessage::Severity::Error ? LineMarker::Kind::Error
+                                                                           : LineMarker::Kind::Warning;
+        QString shown = text;
+        shown.remove(QLatin1Char('\r'));
+        page->markers().add(message->line, message->column, kind, shown.trimmed());
+        panelTargets_.insert(i, PanelTarget{page, message->line, message->column});
+    }
+    panelTargetLines_ = lines;
+}
+
+void TMainForm::OutputLineActivated(int index)
+{
+    // The targets belong to the output they were read from; later output has none.
+    if (glslValidateMemo->lines() != panelTargetLines_)
+        return;
+    const auto found = panelTargets_.constFind(index);
+    if (found == panelTargets_.constEnd())
+        return;
+    ShaderEditor* editor = found->editor;
+    const QTextBlock block = editor->document()->findBlockByNumber(found->line - 1);
+    if (!block.isValid())
+        return;
+    PageControl1->setCurrentWidget(editor == ShaderRichEdit ? VSTabSheet : FSTabSheet);
+    QTextCursor caret(block);
+    if (found->column > 1)
+        caret.setPosition(block.position() + std::min(found->column - 1, block.length() - 1));
+    editor->setTextCursor(caret);
+    editor->ensureCursorVisible();
+    editor->setFocus(Qt::OtherFocusReason);
+}
