@@ -355,6 +355,7 @@ void TMainForm::StartTimerTimer()
             }
         });
     }
+    emit startStepDone();
 }
 
 // ---- Shutdown -------------------------------------------------------------------------

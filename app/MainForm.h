@@ -108,6 +108,10 @@ public:
 
     Dialogs& dialogs() { return *dialogs_; }
 
+signals:
+    // The deferred start step has run (last files reopened, lines in view coloured).
+    void startStepDone();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -5,6 +5,7 @@
 #include "LanguageSyntax.h"
 #include "LumenpadError.h"
 #include "MainForm.h"
+#include "StartupTiming.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
 {
     // Before anything touches the driver: the FPU set-up, and no on-disk shader cache,
     // which would hide the compiler's warnings on a second check of the same text.
+    NoteStartupEvent("main-entered");
     SetupFloatingPoint();
     DisableShaderDiskCaches();
 
@@ -37,7 +39,9 @@ int main(int argc, char** argv)
     int status = 0;
     {
         TMainForm mainForm;
+        WatchStartup(mainForm);
         mainForm.show();
+        NoteStartupEvent("window-shown");
         status = QApplication::exec();
     }
     ReleaseWordLists();
