@@ -1,0 +1,103 @@
+// lumenpad-check's command line, read without running anything.
+
+#include "CheckOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ArgumentsCase {
+    const char* name;
+    QStringList arguments;
+    bool usable;
+    bool validator, driver, link;
+    const char* vertex;
+    const char* fragment;
+};
+
+void PrintTo(const ArgumentsCase& c, std::ostream* os) { *os << c.name; }
+
+ArgumentsCase Usable(const char* name, QStringList arguments, bool validator, bool driver, bool link,
+                     const char* vertex = "a.vert", const char* fragment = "b.frag")
+{
+    return {name, std::move(arguments), true, validator, driver, link, vertex, fragment};
+}
+
+ArgumentsCase Unusable(const char* name, QStringList arguments)
+{
+    return {name, std::move(arguments), false, false, false, false, "", ""};
+}
+
+class Arguments : public ::testing::TestWithParam<ArgumentsCase> {};
+
+TEST_P(Arguments, AreReadAsTheHelpDescribes)
+{
+    const ArgumentsCase& c = GetParam();
+    const ParsedArguments parsed = ParseCheckArguments(c.arguments);
+    EXPECT_FALSE(parsed.help);
+    ASSERT_EQ(parsed.options.has_value(), c.usable) << parsed.error.toStdString();
+    if (!c.usable) {
+        EXPECT_FALSE(parsed.error.isEmpty());
+        return;
+    }
+    EXPECT_EQ(parsed.options->validator, c.validator);
+    EXPECT_EQ(parsed.options->driver, c.driver);
+    EXPECT_EQ(parsed.options->link, c.link);
+    EXPECT_EQ(parsed.options->vertexPath, QString::fromUtf8(c.vertex));
+    EXPECT_EQ(parsed.options->fragmentPath, QString::fromUtf8(c.fragment));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, Arguments,
+    ::testing::Values(
+        Usable("no_option_runs_all", {"a.vert", "b.frag"}, true, true, true),
+        Usable("validator_only", {"--validator", "a.vert", "b.frag"}, true, false, false),
+        Usable("driver_only", {"--driver", "a.vert", "b.frag"}, false, true, false),
+        Usable("link_only", {"--link", "a.vert", "b.frag"}, false, false, true),
+        Usable("options_after_files", {"a.vert", "b.frag", "--link", "--validator"}, true, false, true),
+        Usable("options_between_files", {"a.vert", "--driver", "b.frag"}, false, true, false),
+        Usable("repeated_option", {"--link", "--link", "a.vert", "b.frag"}, false, false, true),
+        Usable("dash_names_after_end_of_options", {"--driver", "--", "-a.vert", "--link"}, false, true, false,
+               "-a.vert", "--link"),
+        Usable("same_file_twice", {"s.glsl", "s.glsl"}, true, true, true, "s.glsl", "s.glsl"),
+        Unusable("nothing", {}),
+        Unusable("one_file", {"a.vert"}),
+        Unusable("three_files", {"a.vert", "b.frag", "c.frag"}),
+        Unusable("options_without_files", {"--driver", "--link"}),
+        Unusable("unknown_option", {"--verbose", "a.vert", "b.frag"}),
+        Unusable("single_dash_option", {"-x", "a.vert", "b.frag"}),
+        Unusable("stdin_dash", {"-", "b.frag"}),
+        Unusable("empty_name", {"", "b.frag"})),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct HelpCase {
+    QStringList arguments;
+    bool help;
+};
+
+void PrintTo(const HelpCase& c, std::ostream* os) { *os << c.arguments.join(QLatin1Char(' ')).toStdString(); }
+
+class Help : public ::testing::TestWithParam<HelpCase> {};
+
+TEST_P(Help, IsAnsweredWhateverElseIsGiven)
+{
+    EXPECT_EQ(ParseCheckArguments(GetParam().arguments).help, GetParam().help);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, Help,
+                         ::testing::Values(HelpCase{{"--help"}, true}, HelpCase{{"-h"}, true},
+                                           HelpCase{{"a.vert", "b.frag", "--help"}, true},
+                                           HelpCase{{"--bogus", "--help"}, true},
+                                           HelpCase{{"a.vert", "b.frag", "c.frag", "-h"}, true},
+                                           HelpCase{{"--", "--help", "b.frag"}, false},
+                                           HelpCase{{"--helpful", "a.vert", "b.frag"}, false},
+                                           HelpCase{{"a.vert", "b.frag"}, false}));
+
+TEST(Arguments, HelpNamesEveryOptionAndTheExitStatuses)
+{
+    const QString help = CheckHelpText();
+    for (const char* word : {"--validator", "--driver", "--link", "--help", "VERT", "FRAG", "Exit status", "0", "1", "2"})
+        EXPECT_TRUE(help.contains(QString::fromLatin1(word))) << word;
+}
+
+} // namespace

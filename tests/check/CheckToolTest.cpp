@@ -1,0 +1,342 @@
+// lumenpad-check run as a program on real shaders, with the real glslvalidate next to it and
+// the installed driver reached headless.
+
+#include "ShaderChecks.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+static void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+const QByteArray kVertex = "varying vec4 colour;\n"
+                           "void main()\n"
+                           "{\n"
+                           "    colour = gl_Color;\n"
+                           "    gl_Position = ftransform();\n"
+                           "}\n";
+const QByteArray kFragment = "varying vec4 colour;\n"
+                             "void main()\n"
+                             "{\n"
+                             "    gl_FragColor = colour;\n"
+                             "}\n";
+// Fine alone, but it reads a varying the vertex shader above does not write.
+const QByteArray kMismatchedFragment = "varying vec3 tint;\n"
+                                       "void main()\n"
+                                       "{\n"
+                                       "    gl_FragColor = vec4(tint, 1.0);\n"
+                                       "}\n";
+// One error, on line 4.
+const QByteArray kBrokenVertex = "varying vec4 colour;\n"
+                                 "void main()\n"
+                                 "{\n"
+                                 "    colour = gl_Color * undeclaredScale;\n"
+                                 "    gl_Position = ftransform();\n"
+                                 "}\n";
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+
+    QStringList outLines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+    // The "== ..." lines that open each check's output, without their "== ".
+    QStringList titles() const
+    {
+        QStringList result;
+        for (const QString& line : outLines())
+            if (line.startsWith(QLatin1String("== ")))
+                result.append(line.mid(3));
+        return result;
+    }
+};
+
+ToolRun RunTool(const QString& workDir, const QStringList& arguments,
+                const QString& program = ProgramDirPath(QStringLiteral("lumenpad-check")))
+{
+    QProcess process;
+    process.setWorkingDirectory(workDir);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        throw std::runtime_error("lumenpad-check did not end normally");
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+class CheckTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WriteBytes(dir_.file(QStringLiteral("shader.vert")), kVertex);
+        WriteBytes(dir_.file(QStringLiteral("shader.frag")), kFragment);
+    }
+
+    void write(const QString& name, const QByteArray& text) { WriteBytes(dir_.file(name), text); }
+
+    // Skips where EGL offers no headless display: the driver checks cannot run there.
+    ToolRun run(const QStringList& arguments)
+    {
+        ToolRun result = RunTool(dir_.path(), arguments);
+        if (result.exitCode == 2 && result.err.contains(QString::fromLatin1(kNoHeadlessDisplayMessage)))
+            skipped_ = true;
+        return result;
+    }
+    bool skipped() const { return skipped_; }
+
+    ScopedWorkDir dir_;
+
+private:
+    bool skipped_ = false;
+};
+
+#define SKIP_WITHOUT_DRIVER()                                                                                          \
+    if (skipped())                                                                                                     \
+    GTEST_SKIP() << "EGL offers no headless display here"
+
+TEST_F(CheckTool, ValidPairPassesAndShowsEveryKindOfHeader)
+{
+    const ToolRun r = run({QStringLiteral("shader.vert"), QStringLiteral("shader.frag")});
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(r.titles(), QStringList({"glslValidate: shader.vert", "glslValidate: shader.frag", "driver: shader.vert",
+                                       "driver: shader.frag", "driver link: shader.vert + shader.frag"}));
+    const QStringList lines = r.outLines();
+    EXPECT_EQ(lines.count(QStringLiteral("glslValidate output :")), 2);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Vertex shader compiled: 0 errors, 0 warnings.")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Fragment shader compiled: 0 errors, 0 warnings.")));
+    int driverHeaders = 0;
+    for (const QString& line : lines)
+        if (line.startsWith(QLatin1String("Output of current glSlang-Implementation (")) && line.endsWith(QLatin1String(") :")))
+            ++driverHeaders;
+    EXPECT_EQ(driverHeaders, 3);
+    // The combined check's sections, in the panel's order, right after its header.
+    const qsizetype link = lines.indexOf(QStringLiteral("== driver link: shader.vert + shader.frag"));
+    ASSERT_GE(link, 0);
+    ASSERT_EQ(lines.size(), link + 5);
+    EXPECT_EQ(lines.mid(link + 2), QStringList({"Vertex shader...", "Fragment shader...", "Program object..."}));
+    // The validator ran elsewhere: nothing is left behind in the working directory.
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({"shader.frag", "shader.vert"}));
+}
+
+TEST_F(CheckTool, BrokenVertexShaderFailsAndShowsTheErrorLine)
+{
+    write(QStringLiteral("broken.vert"), kBrokenVertex);
+    const ToolRun r = run({QStringLiteral("broken.vert"), QStringLiteral("shader.frag")});
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
+    const QStringList lines = r.outLines();
+    // glslang's line under the validator's title, the driver's under the driver's.
+    const qsizetype validator = lines.indexOf(QStringLiteral("== glslValidate: broken.vert"));
+    const qsizetype driver = lines.indexOf(QStringLiteral("== driver: broken.vert"));
+    ASSERT_GE(validator, 0);
+    ASSERT_GT(driver, validator);
+    const auto firstStartingWith = [&](const QString& prefix) {
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (lines[i].startsWith(prefix))
+                return i;
+        return qsizetype(-1);
+    };
+    const qsizetype glslangError = firstStartingWith(QStringLiteral("ERROR: 0:4: 'undeclaredScale'"));
+    const qsizetype driverError = firstStartingWith(QStringLiteral("0:4("));
+    EXPECT_GT(glslangError, validator);
+    EXPECT_GT(driverError, driver);
+    EXPECT_TRUE(lines[driverError].contains(QLatin1String("undeclaredScale"))) << lines[driverError].toStdString();
+}
+
+TEST_F(CheckTool, BrokenFragmentShaderFailsEachCheckOnItsOwn)
+{
+    write(QStringLiteral("broken.frag"), "void main()\n{\n    gl_FragColor = vec4(missing);\n}\n");
+    for (const char* check : {"--validator", "--driver", "--link"}) {
+        const ToolRun r = run({QString::fromLatin1(check), QStringLiteral("shader.vert"), QStringLiteral("broken.frag")});
+        SKIP_WITHOUT_DRIVER();
+        EXPECT_EQ(r.exitCode, 1) << check << "\n" << r.out.toStdString();
+    }
+}
+
+TEST_F(CheckTool, MismatchedVaryingsFailOnlyTheLinkCheck)
+{
+    write(QStringLiteral("tint.frag"), kMismatchedFragment);
+    const ToolRun alone = run({QStringLiteral("--validator"), QStringLiteral("--driver"), QStringLiteral("shader.vert"),
+                               QStringLiteral("tint.frag")});
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(alone.exitCode, 0) << alone.out.toStdString();
+
+    const ToolRun linked = run({QStringLiteral("--link"), QStringLiteral("shader.vert"), QStringLiteral("tint.frag")});
+    EXPECT_EQ(linked.exitCode, 1) << linked.out.toStdString();
+    EXPECT_EQ(linked.titles(), QStringList({"driver link: shader.vert + tint.frag"}));
+    const QStringList lines = linked.outLines();
+    const qsizetype program = lines.indexOf(QStringLiteral("Program object..."));
+    ASSERT_GE(program, 0);
+    ASSERT_GT(lines.size(), program + 1) << "the link log is missing";
+    EXPECT_TRUE(lines[program + 1].contains(QLatin1String("tint"))) << lines[program + 1].toStdString();
+
+    const ToolRun all = run({QStringLiteral("shader.vert"), QStringLiteral("tint.frag")});
+    EXPECT_EQ(all.exitCode, 1);
+}
+
+TEST_F(CheckTool, WarningsAloneDoNotFail)
+{
+    write(QStringLiteral("warns.vert"), "#version 110\n#extension GL_FOO_bar : warn\nvoid main() { gl_Position = gl_Vertex; }\n");
+    const ToolRun r = run({QStringLiteral("--validator"), QStringLiteral("--driver"), QStringLiteral("warns.vert"),
+                           QStringLiteral("shader.frag")});
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+    bool glslangWarning = false;
+    bool driverWarning = false;
+    for (const QString& line : r.outLines()) {
+        glslangWarning = glslangWarning || line.startsWith(QLatin1String("WARNING: 0:2:"));
+        driverWarning = driverWarning || line.startsWith(QLatin1String("0:2("));
+    }
+    EXPECT_TRUE(glslangWarning) << r.out.toStdString();
+    EXPECT_TRUE(driverWarning) << r.out.toStdString();
+}
+
+TEST_F(CheckTool, FilesAreReadAsTheEditorReadsThem)
+{
+    // CR LF line ends and a Latin-1 comment; the error stays on line 5 for both compilers,
+    // and no CR reaches the output.
+    write(QStringLiteral("crlf.vert"), "// caf\xe9\r\nvoid main()\r\n{\r\n    gl_Position = gl_Vertex;\r\n"
+                                       "    undefinedCall();\r\n}\r\n");
+    const ToolRun r = run({QStringLiteral("--validator"), QStringLiteral("--driver"), QStringLiteral("crlf.vert"),
+                           QStringLiteral("shader.frag")});
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.out.contains(QLatin1Char('\r')));
+    bool glslangError = false;
+    bool driverError = false;
+    for (const QString& line : r.outLines()) {
+        glslangError = glslangError || line.startsWith(QLatin1String("ERROR: 0:5: 'undefinedCall'"));
+        driverError = driverError || (line.startsWith(QLatin1String("0:5(")) && line.contains(QLatin1String("undefinedCall")));
+    }
+    EXPECT_TRUE(glslangError) << r.out.toStdString();
+    EXPECT_TRUE(driverError) << r.out.toStdString();
+}
+
+struct SelectionCase {
+    const char* name;
+    QStringList options;
+    QStringList titles;
+};
+
+void PrintTo(const SelectionCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckSelection : public CheckTool, public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(CheckSelection, RunsTheChecksAskedFor)
+{
+    const ToolRun r = run(GetParam().options + QStringList{"shader.vert", "shader.frag"});
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.titles(), GetParam().titles);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CheckSelection,
+    ::testing::Values(
+        SelectionCase{"validator", {"--validator"}, {"glslValidate: shader.vert", "glslValidate: shader.frag"}},
+        SelectionCase{"driver", {"--driver"}, {"driver: shader.vert", "driver: shader.frag"}},
+        SelectionCase{"link", {"--link"}, {"driver link: shader.vert + shader.frag"}},
+        SelectionCase{"link_and_validator",
+                      {"--link", "--validator"},
+                      {"glslValidate: shader.vert", "glslValidate: shader.frag", "driver link: shader.vert + shader.frag"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CheckTool, FileNamesMayStartWithADashAfterTheEndOfOptions)
+{
+    QFile::rename(dir_.file(QStringLiteral("shader.vert")), dir_.file(QStringLiteral("-odd.vert")));
+    const ToolRun r = run({QStringLiteral("--validator"), QStringLiteral("--"), QStringLiteral("-odd.vert"),
+                           QStringLiteral("shader.frag")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.titles(), QStringList({"glslValidate: -odd.vert", "glslValidate: shader.frag"}));
+}
+
+TEST_F(CheckTool, HelpDescribesTheUsage)
+{
+    const ToolRun r = run({QStringLiteral("--help")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith(QLatin1String("Usage: lumenpad-check [--validator] [--driver] [--link] VERT FRAG\n")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
+
+struct UsageCase {
+    const char* name;
+    QStringList arguments;
+};
+
+void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
+
+class BadUsage : public CheckTool, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(BadUsage, ExitsWithTwoAndSaysWhy)
+{
+    const ToolRun r = run(GetParam().arguments);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QLatin1String("lumenpad-check: "))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QLatin1String("--help"))) << r.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, BadUsage,
+                         ::testing::Values(UsageCase{"no_arguments", {}}, UsageCase{"one_file", {"shader.vert"}},
+                                           UsageCase{"three_files", {"shader.vert", "shader.frag", "shader.frag"}},
+                                           UsageCase{"unknown_option", {"--verbose", "shader.vert", "shader.frag"}},
+                                           UsageCase{"dash_for_a_file", {"shader.vert", "-"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CheckTool, MissingFileExitsWithTwoBeforeAnyCheck)
+{
+    const ToolRun r = run({QStringLiteral("shader.vert"), QStringLiteral("absent.frag")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty()) << "no check may run: " << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Datei %1 kann nicht geöffnet werden.").arg(dir_.file(QStringLiteral("absent.frag")))))
+        << r.err.toStdString();
+}
+
+TEST_F(CheckTool, FileTheEditorWouldRefuseExitsWithTwo)
+{
+    write(QStringLiteral("nul.vert"), QByteArray("void main()\0{}\n", 15));
+    const ToolRun r = run({QStringLiteral("nul.vert"), QStringLiteral("shader.frag")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(dir_.file(QStringLiteral("nul.vert")))) << r.err.toStdString();
+}
+
+TEST_F(CheckTool, DirectoryInsteadOfFileExitsWithTwo)
+{
+    QDir(dir_.path()).mkdir(QStringLiteral("sub"));
+    const ToolRun r = run({QStringLiteral("sub"), QStringLiteral("shader.frag")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+}
+
+// A copy of the program in a directory without glslvalidate: the validator check cannot run,
+// the driver checks still can.
+TEST_F(CheckTool, ValidatorMissingBesideTheProgram)
+{
+    ScopedWorkDir elsewhere;
+    const QString copy = elsewhere.file(QStringLiteral("lumenpad-check"));
+    ASSERT_TRUE(QFile::copy(ProgramDirPath(QStringLiteral("lumenpad-check")), copy));
+    const QStringList files{dir_.file(QStringLiteral("shader.vert")), dir_.file(QStringLiteral("shader.frag"))};
+
+    const ToolRun validator = RunTool(elsewhere.path(), QStringList{"--validator"} + files, copy);
+    EXPECT_EQ(validator.exitCode, 2);
+    EXPECT_TRUE(validator.out.isEmpty()) << validator.out.toStdString();
+    EXPECT_TRUE(validator.err.contains(QLatin1String("glslvalidate is not in ") + elsewhere.path()))
+        << validator.err.toStdString();
+
+    const ToolRun driver = RunTool(elsewhere.path(), QStringList{"--driver"} + files, copy);
+    if (driver.exitCode == 2 && driver.err.contains(QString::fromLatin1(kNoHeadlessDisplayMessage)))
+        GTEST_SKIP() << "EGL offers no headless display here";
+    EXPECT_EQ(driver.exitCode, 0) << driver.err.toStdString();
+}
+
+} // namespace
