@@ -132,60 +132,61 @@ GLenum ShaderType(ShaderKind kind)
     return kind == ShaderKind::Vertex ? GL_VERTEX_SHADER_ARB : GL_FRAGMENT_SHADER_ARB;
 }
 
+// The opening and closing every check shares: the panel cleared, the context current for
+// the check's length, the header line, and the objects deleted whatever happens.
+template <class Body>
+void RunCheck(void* dc, void* rc, OutputPanel& panel, Body body)
+{
+    panel.clearLines();
+    CurrentContext current(dc, rc);
+    const ShaderObjectApi api = ShaderObjectApi::FromTable();
+    AppendHeader(api, panel);
+    if (!api.usable()) {
+        panel.appendLine(QString::fromLatin1(kNoShaderObjectsLine));
+        return;
+    }
+    CheckObjects objects(api);
+    body(api, objects);
+}
+
 } // namespace
 
 void CheckSingleShader(void* dc, void* rc, ShaderKind kind, const QStringList& pageLines,
                        OutputPanel& panel)
 {
-    panel.clearLines();
-    CurrentContext current(dc, rc);
-    const ShaderObjectApi api = ShaderObjectApi::FromTable();
-    AppendHeader(api, panel);
-    if (!api.usable()) {
-        panel.appendLine(QString::fromLatin1(kNoShaderObjectsLine));
-        return;
-    }
-
-    CheckObjects objects(api);
-    const GLhandleARB program = objects.keep(api.createProgramObject());
-    const GLhandleARB shader = objects.keep(api.createShaderObject(ShaderType(kind)));
-    CompileShader(api, shader, pageLines);
-    AddLogLines(ReadInfoLog(shader), panel);
-    api.attachObject(program, shader);
-    api.linkProgram(program);
-    AddLogLines(ReadInfoLog(program), panel);
+    RunCheck(dc, rc, panel, [&](const ShaderObjectApi& api, CheckObjects& objects) {
+        const GLhandleARB program = objects.keep(api.createProgramObject());
+        const GLhandleARB shader = objects.keep(api.createShaderObject(ShaderType(kind)));
+        CompileShader(api, shader, pageLines);
+        AddLogLines(ReadInfoLog(shader), panel);
+        api.attachObject(program, shader);
+        api.linkProgram(program);
+        AddLogLines(ReadInfoLog(program), panel);
+    });
 }
 
 void CheckLinkedShaders(void* dc, void* rc, const QStringList& vertexLines,
                         const QStringList& fragmentLines, OutputPanel& panel)
 {
-    panel.clearLines();
-    CurrentContext current(dc, rc);
-    const ShaderObjectApi api = ShaderObjectApi::FromTable();
-    AppendHeader(api, panel);
-    if (!api.usable()) {
-        panel.appendLine(QString::fromLatin1(kNoShaderObjectsLine));
-        return;
-    }
+    RunCheck(dc, rc, panel, [&](const ShaderObjectApi& api, CheckObjects& objects) {
+        const GLhandleARB program = objects.keep(api.createProgramObject());
+        const GLhandleARB fragmentShader = objects.keep(api.createShaderObject(GL_FRAGMENT_SHADER_ARB));
+        const GLhandleARB vertexShader = objects.keep(api.createShaderObject(GL_VERTEX_SHADER_ARB));
 
-    CheckObjects objects(api);
-    const GLhandleARB program = objects.keep(api.createProgramObject());
-    const GLhandleARB fragmentShader = objects.keep(api.createShaderObject(GL_FRAGMENT_SHADER_ARB));
-    const GLhandleARB vertexShader = objects.keep(api.createShaderObject(GL_VERTEX_SHADER_ARB));
+        panel.appendLine(QStringLiteral("Vertex shader..."));
+        CompileShader(api, vertexShader, vertexLines);
+        AddLogLines(ReadInfoLog(vertexShader), panel);
 
-    panel.appendLine(QStringLiteral("Vertex shader..."));
-    CompileShader(api, vertexShader, vertexLines);
-    AddLogLines(ReadInfoLog(vertexShader), panel);
+        panel.appendLine(QStringLiteral("Fragment shader..."));
+        CompileShader(api, fragmentShader, fragmentLines);
+        AddLogLines(ReadInfoLog(fragmentShader), panel);
 
-    panel.appendLine(QStringLiteral("Fragment shader..."));
-    CompileShader(api, fragmentShader, fragmentLines);
-    AddLogLines(ReadInfoLog(fragmentShader), panel);
-
-    panel.appendLine(QStringLiteral("Program object..."));
-    api.attachObject(program, vertexShader);
-    api.attachObject(program, fragmentShader);
-    api.linkProgram(program);
-    AddLogLines(ReadInfoLog(program), panel);
+        panel.appendLine(QStringLiteral("Program object..."));
+        api.attachObject(program, vertexShader);
+        api.attachObject(program, fragmentShader);
+        api.linkProgram(program);
+        AddLogLines(ReadInfoLog(program), panel);
+    });
 }
 
 QStringList DocumentLines(const QTextDocument& document)

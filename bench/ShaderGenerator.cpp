@@ -13,7 +13,7 @@ constexpr std::array kCalls = {"texture2D", "normalize", "dot",  "cross", "mix",
                                "abs",       "fract",     "step", "sqrt",  "exp2", "inversesqrt"};
 constexpr std::array kStateVars = {"gl_FragColor", "gl_TexCoord[0]", "gl_ModelViewMatrix", "gl_NormalMatrix",
                                    "gl_FragCoord", "gl_Color", "gl_LightSource[0].position", "gl_FrontMaterial"};
-constexpr std::array kNames = {"colour", "normal", "light", "eye", "uv", "shade", "rim", "base", "spec",
+constexpr std::array kNames = {"colour", "normal", "light", "eye", "uv", "shade", "rim", "base", "gloss",
                                "tint", "fog", "depth", "albedo", "view", "halfVec", "k"};
 constexpr std::array kComments = {"// tone map before the gamma step",
                                   "// light falls off with the square of the distance",
