@@ -54,7 +54,9 @@ public:
         }
         const char* first = data_.constData() + start;
         const char* last = data_.constData() + pos_;
-        if (*first == '+')
+        // from_chars takes a minus but no plus. The plus is skipped only before a digit, so
+        // "+-5" stays what it is: no integer.
+        if (*first == '+' && last - first > 1 && first[1] >= '0' && first[1] <= '9')
             ++first;
         const auto [ptr, ec] = std::from_chars(first, last, value);
         return first != last && ec == std::errc() && ptr == last;
