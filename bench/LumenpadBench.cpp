@@ -13,6 +13,7 @@
 #include "LanguageSyntax.h"
 #include "LineColouring.h"
 #include "LineHighlighter.h"
+#include "ShaderEditor.h"
 #include "LumenpadError.h"
 #include "ShaderGenerator.h"
 
@@ -122,31 +123,16 @@ int Generate(int lines, const QString& path)
     return 0;
 }
 
-// As the program's shader editor is set up: monospaced, wrapping, the vertical scroll bar always
-// shown (so a long text does not change the width and lay everything out again).
-void ConfigureLikeTheShaderEditor(QPlainTextEdit& editor)
-{
-    QFont font(QStringLiteral("Courier"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPointSize(10);
-    editor.setFont(font);
-    editor.setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    editor.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    editor.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    editor.resize(800, 600);
-}
-
 // The editor: the text is set, the complete pass runs as after opening a file, then keystrokes.
 void MeasureEditor(QString text)
 {
-    QPlainTextEdit editor;
-    ConfigureLikeTheShaderEditor(editor);
+    // The program's own editor, with its highlighter and its line-number gutter.
+    ShaderEditor editor;
+    editor.resize(800, 600);
     ApplyColourScheme(&editor, 0);
     editor.show();
     QApplication::processEvents();
-    auto* highlighter = new LineHighlighter(&editor);
+    LineHighlighter* highlighter = &editor.highlighter();
 
     QElapsedTimer clock;
     clock.start();
