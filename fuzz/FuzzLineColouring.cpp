@@ -24,7 +24,9 @@ public:
         for (int l = 0; l < 4; ++l)
             for (const QString& e : lists[size_t(l)])
                 if (!e.isEmpty())
-                    byFirst_[FoldCharacter(e[0].unicode())].push_back({e, std::uint8_t(l + 1)});
+                    byFirst_[FoldCharacter(e[0].unicode())].push_back(
+                        {e, std::uint8_t(l + 1),
+                         std::all_of(e.cbegin(), e.cend(), [](QChar c) { return IsWordCharacter(c.unicode()); })});
     }
 
     std::vector<ColourSpan> colour(QStringView line) const
@@ -39,9 +41,12 @@ public:
                 const qsizetype m = e.text.size();
                 if (s + m > n)
                     continue;
+                // Compared in case-folded form; an entry that is one word matches words only, so
+                // U+0345 (a combining mark, which case-folds onto the letter iota) is not iota.
                 bool same = true;
                 for (qsizetype k = 0; same && k < m; ++k)
-                    same = FoldCharacter(line[s + k].unicode()) == FoldCharacter(e.text[k].unicode());
+                    same = FoldCharacter(line[s + k].unicode()) == FoldCharacter(e.text[k].unicode()) &&
+                           (!e.plainWord || IsWordCharacter(line[s + k].unicode()));
                 if (!same)
                     continue;
                 const bool startOk = s == 0 || !IsWordCharacter(e.text[0].unicode()) ||
@@ -72,6 +77,7 @@ private:
     struct Entry {
         QString text;
         std::uint8_t role;
+        bool plainWord; // letters, digits and underscores only
     };
     QHash<char16_t, std::vector<Entry>> byFirst_;
 };
