@@ -115,8 +115,14 @@ void LineColourer::addList(const QStringList& list, int pass, std::vector<QStrin
         if (entry.isEmpty())
             continue;
         if (!IsPlainWord(entry)) {
+            // Equal under the same folding the search uses: QString's own case-insensitive
+            // comparison folds whole code points, which would drop an entry the search tells
+            // apart (one of two supplementary letters that differ in case only).
             const bool known = std::any_of(rare_.begin(), rare_.end(), [&](const RareEntry& r) {
-                return r.role == role && r.text.compare(entry, Qt::CaseInsensitive) == 0;
+                return r.role == role && r.text.size() == entry.size() &&
+                       std::equal(r.text.cbegin(), r.text.cend(), entry.cbegin(), [](QChar a, QChar b) {
+                           return FoldCharacter(a.unicode()) == FoldCharacter(b.unicode());
+                       });
             });
             if (!known)
                 rare_.push_back({entry, role});
