@@ -5,6 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
+# Qt wants a private runtime directory; CI machines often have none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR=$(mktemp -d)
+  chmod 700 "$XDG_RUNTIME_DIR"
+fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
@@ -14,4 +19,8 @@ if [ "${LUMENPAD_SKIP_SANITIZE:-0}" != 1 ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMENPAD_SANITIZE=ON -DLUMENPAD_BENCH=OFF
   cmake --build build-asan -j2
   ctest --test-dir build-asan --output-on-failure -j2
+fi
+
+if [ "${LUMENPAD_SKIP_FUZZ:-0}" != 1 ]; then
+  FUZZ_SECONDS=${FUZZ_SECONDS:-20} scripts/run-fuzz.sh
 fi
