@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
-#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
