@@ -10,6 +10,8 @@
 #include "Settings.h"
 #include "ShaderEditor.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -247,7 +249,11 @@ void TMainForm::FormCreate()
             FSDocument.FileName = v.fragmentFile;
         }
         if (read.linesRead >= 4) {
-            requestedFrame_ = QRect(v.left, v.top, v.width, v.height);
+            // The numbers go to the window as read, within what a window can have: extreme
+            // values would overflow the rectangle's arithmetic.
+            const auto size = [](int n) { return std::clamp(n, 0, QWIDGETSIZE_MAX); };
+            const auto place = [](int n) { return std::clamp(n, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX); };
+            requestedFrame_ = QRect(place(v.left), place(v.top), size(v.width), size(v.height));
             applyStartGeometry();
         }
         if (read.linesRead >= 5 && v.maximised == 1)
