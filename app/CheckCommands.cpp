@@ -19,7 +19,7 @@ namespace {
 QByteArray pageFileText(const ShaderEditor& editor, const TSyntaxRichEdit& document)
 {
     TextEncoding encoding = document.encoding;
-    return EncodeShaderText(editor.toPlainText(), encoding, LineEndStyle::CrLf);
+    return EncodeShaderText(editor.pageText(), encoding, LineEndStyle::CrLf);
 }
 
 } // namespace

@@ -7,18 +7,7 @@
 #include "ShaderEditor.h"
 
 #include <QLabel>
-#include <QTextDocument>
 
-namespace {
-// The page's text as it stands in the editor. toPlainText() would turn each no-break space into
-// a plain one and each line separator into a line break, so Save would change the file.
-QString PageText(const ShaderEditor& editor)
-{
-    QString text = editor.document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
-}
-} // namespace
 
 void TMainForm::loadIntoPage(const Page& page, const QString& path)
 {
@@ -76,7 +65,7 @@ bool TMainForm::savePage(const Page& page)
         return !page.document->FileName.isEmpty();
     }
     TextEncoding encoding = page.document->encoding;
-    const QByteArray bytes = EncodeShaderText(PageText(*page.editor), encoding, page.document->lineEnd);
+    const QByteArray bytes = EncodeShaderText(page.editor->pageText(), encoding, page.document->lineEnd);
     if (const int err = WriteFileAtomically(page.document->FileName, bytes))
         throw LumenpadError(FileCreateMessage(page.document->FileName, SystemReason(err)));
     page.document->encoding = encoding;
@@ -90,7 +79,7 @@ void TMainForm::saveAsPage(const Page& page)
         return;
     lastSavePath_ = path;
     TextEncoding encoding = page.document->encoding;
-    const QByteArray bytes = EncodeShaderText(PageText(*page.editor), encoding, page.document->lineEnd);
+    const QByteArray bytes = EncodeShaderText(page.editor->pageText(), encoding, page.document->lineEnd);
     if (const int err = WriteFileAtomically(path, bytes))
         throw LumenpadError(FileCreateMessage(path, SystemReason(err)));
     page.document->encoding = encoding;

@@ -91,6 +91,13 @@ int ShaderEditor::lineCount() const
     return count;
 }
 
+QString ShaderEditor::pageText() const
+{
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
 bool ShaderEditor::viewportEvent(QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {

@@ -27,6 +27,10 @@ public:
     // Number of lines, not counting a last line that is empty; 0 for an empty editor.
     int lineCount() const;
 
+    // The text exactly as it stands, lines separated by '\n'. toPlainText() would turn each
+    // no-break space into a blank and each line separator into a line break.
+    QString pageText() const;
+
 signals:
     void pointerMoved(int x, int y);
 
