@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -28,7 +29,8 @@ INSTANTIATE_TEST_SUITE_P(Messages, ErrorBoxTextTest,
                                            BoxTextCase{"Zeile 12)", "Zeile 12)"}, // ')' sorts before '.'
                                            BoxTextCase{"code 7", "code 7."},
                                            BoxTextCase{"dash -", "dash -"},
-                                           BoxTextCase{"", ""}));
+                                           BoxTextCase{"", ""}),
+                         [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 TEST(RunHandler, ShowsTheFailureAndStopsTheHandler)
 {
