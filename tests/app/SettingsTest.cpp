@@ -70,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
                   values("d", "v", "f", 1, 2, 3, 4, 0, 0)},
         ParseCase{"bad_scheme", "d\nv\nf\n1 2 3 4\n1\n1.5\n", 5, kBadNumber,
                   values("d", "v", "f", 1, 2, 3, 4, 1, 0)},
+        ParseCase{"plus_then_minus", "d\n\n\n+-5 1 2 3\n0\n0\n", 3, kBadNumber,
+                  values("d", "", "", 0, 0, 0, 0, 0, 0)},
         ParseCase{"overflow", "d\n\n\n99999999999 1 1 1\n0\n0\n", 3, kBadNumber,
                   values("d", "", "", 0, 0, 0, 0, 0, 0)},
         ParseCase{"token_over_32_chars", "d\n\n\n" + QByteArray(40, '1') + " 1 1 1\n0\n0\n", 3, kBadNumber,
