@@ -5,8 +5,6 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <csignal>
 
 namespace {
 
@@ -121,21 +119,15 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileAndSaysWhy)
     ScopedWorkDir dir;
     const QString path = dir.file("config.txt");
     WriteBytes(path, "old\r\n");
-    // A file-size limit makes the write fail part-way, as a full disk would.
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit small = old;
-    small.rlim_cur = 4;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
     QString message;
-    try {
-        WriteSettingsFile(path, values(QString(100, 'x'), "", "", 1, 1, 1, 1, 0, 0));
-    } catch (const LumenpadError& e) {
-        message = e.message();
+    {
+        const ScopedFileSizeLimit fullDisk(4);
+        try {
+            WriteSettingsFile(path, values(QString(100, 'x'), "", "", 1, 1, 1, 1, 0, 0));
+        } catch (const LumenpadError& e) {
+            message = e.message();
+        }
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
     EXPECT_EQ(message, QStringLiteral("E/A-Fehler 27")); // EFBIG
     EXPECT_EQ(ReadBytes(path), QByteArray("old\r\n"));
     EXPECT_EQ(SettingsIoMessage(ENOSPC), QStringLiteral("Zu wenig Speicherplatz"));

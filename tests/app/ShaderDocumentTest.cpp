@@ -5,8 +5,6 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -91,15 +89,11 @@ TEST(AtomicWrite, FailedWriteLeavesTheOldFileWhole)
     ScopedWorkDir dir;
     const QString path = dir.file("a.vert");
     WriteBytes(path, "precious");
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit small = old;
-    small.rlim_cur = 16;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    const int err = WriteFileAtomically(path, QByteArray(4096, 'x'));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    int err = 0;
+    {
+        const ScopedFileSizeLimit fullDisk(16);
+        err = WriteFileAtomically(path, QByteArray(4096, 'x'));
+    }
     EXPECT_EQ(err, EFBIG);
     EXPECT_EQ(ReadBytes(path), QByteArray("precious"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
 #include <stdexcept>
+#include <sys/resource.h>
 
 QByteArray ReadBytes(const QString& path)
 {
@@ -38,4 +40,23 @@ ScopedWorkDir::ScopedWorkDir() : previous_(QDir::currentPath())
 ScopedWorkDir::~ScopedWorkDir()
 {
     QDir::setCurrent(previous_);
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long bytes)
+{
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    oldCurrent_ = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit()
+{
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = oldCurrent_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler_);
 }

@@ -27,3 +27,17 @@ private:
     QTemporaryDir dir_;
     QString previous_;
 };
+
+// Limits the size of files this process writes, as a full disk would, and ignores the signal a
+// write past it raises, so the write fails with EFBIG; both are restored on destruction.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(unsigned long bytes);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+private:
+    unsigned long oldCurrent_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
