@@ -1,4 +1,5 @@
 // The pixel-format request built for a device context.
+#include "DriverTestSupport.h"
 #include "GLContext.h"
 #include "LumenpadError.h"
 
@@ -11,17 +12,6 @@ namespace {
 
 const QString kRangeError = QStringLiteral("Fehler bei Bereichsprüfung");
 
-// The message of the LumenpadError the call raises; empty when it raises none.
-template <class F>
-QString FailureOf(F call)
-{
-    try {
-        call();
-    } catch (const LumenpadError& e) {
-        return e.message();
-    }
-    return {};
-}
 
 TEST(PixelFormatDescriptor, WindowRequestOfTheStartUpCall)
 {
