@@ -39,6 +39,10 @@ constexpr int kDesignTop = 110;
 constexpr int kDesignTabHeight = 443;
 constexpr int kDesignMemoHeight = 89;
 constexpr int kStatusBarHeight = 19;
+// How long after showing the window a window manager's frame is waited for, and how often
+// it is looked for.
+constexpr int kFrameSettleMs = 3000;
+constexpr int kFramePollMs = 20;
 
 const QString kAboutText = QStringLiteral(
     "tiny Lumenpad\rVersion 0.2\r2026 by the Lumenpad developers\rhttps://lumenpad.org");
@@ -179,6 +183,10 @@ void TMainForm::buildControls()
     setStatusBar(StatusBar1);
 
 
+    frameSettleTimer_ = new QTimer(this);
+    frameSettleTimer_->setInterval(kFramePollMs);
+    connect(frameSettleTimer_, &QTimer::timeout, this, [this] { settleFrame(); });
+
     StartTimer = new QTimer(this);
     StartTimer->setObjectName(QStringLiteral("StartTimer"));
     StartTimer->setInterval(options_.startTimerInterval);
@@ -315,6 +323,22 @@ void TMainForm::fitFrameToRequest()
         move(requestedFrame_.topLeft());
 }
 
+void TMainForm::settleFrame()
+{
+    if (!requestedFrame_.isValid()) {
+        frameSettleTimer_->stop();
+        return;
+    }
+    fitFrameToRequest();
+    // Once a frame is there and fitted, the window is the user's to move and size; without
+    // a window manager there is never a frame, and the window is already as asked.
+    const bool framed = frameGeometry().size() != geometry().size();
+    if (framed || isMaximized() || isFullScreen() || sinceShown_.elapsed() >= kFrameSettleMs) {
+        frameSettleTimer_->stop();
+        requestedFrame_ = QRect();
+    }
+}
+
 bool TMainForm::focusNextPrevChild(bool next)
 {
     // Tab cycles through the scheme chooser, the output panel, the tab strip and the active
@@ -334,7 +358,9 @@ void TMainForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!firstShowDone_) {
         firstShowDone_ = true;
-        QTimer::singleShot(0, this, [this] { fitFrameToRequest(); });
+        sinceShown_.start();
+        frameSettleTimer_->start();
+        QTimer::singleShot(0, this, [this] { settleFrame(); });
     }
 }
 
@@ -342,8 +368,8 @@ void TMainForm::StartTimerTimer()
 {
     // Disarmed first: whatever fails below, this step never runs a second time.
     StartTimer->stop();
-    fitFrameToRequest();
-    requestedFrame_ = QRect();
+    if (firstShowDone_)
+        settleFrame();
 
     ApplyColourScheme(ShaderRichEdit, ComboBoxSourceHighlight->currentIndex());
     ApplyColourScheme(ShaderRichEditFS, ComboBoxSourceHighlight->currentIndex());
@@ -410,7 +436,10 @@ void TMainForm::FormClose()
         s.validatorDir = ValidatorDir;
         s.vertexFile = VSDocument.FileName;
         s.fragmentFile = FSDocument.FileName;
-        const QRect frame = frameGeometry();
+        // Closed before the window manager framed the window: the asked-for geometry still
+        // holds, and the unfitted frame would grow the window by its border at every start.
+        const bool requestPending = requestedFrame_.isValid() && !isMaximized() && !isFullScreen();
+        const QRect frame = requestPending ? requestedFrame_ : frameGeometry();
         s.width = frame.width();
         s.height = frame.height();
         s.top = frame.top();

@@ -3,6 +3,7 @@
 #include "ShaderDocument.h"
 #include "ValidatorRun.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -149,6 +150,7 @@ private:
     bool askToSaveBeforeClose(const Page& page);
     void applyStartGeometry();
     void fitFrameToRequest();
+    void settleFrame();
     // Start-up and shutdown steps of the hint catalogue and the OpenGL context.
     void createHelpSystem();
     void openGraphics();
@@ -159,8 +161,12 @@ private:
     MainFormOptions options_;
     QString lastOpenPath_;
     QString lastSavePath_;
-    // Outer geometry asked for by config.txt, applied once the frame is known.
+    // Outer geometry asked for by config.txt, applied once the frame is known. Window
+    // managers report the frame some time after the window shows, so the request is watched
+    // until a frame has been fitted or kFrameSettleMs have passed.
     QRect requestedFrame_;
+    QTimer* frameSettleTimer_ = nullptr;
+    QElapsedTimer sinceShown_;
     bool firstShowDone_ = false;
     // Output lines that name a source line, by line index, for the output they came from.
     QHash<int, PanelTarget> panelTargets_;
