@@ -59,7 +59,15 @@ start_editor() {
     sleep 0.1
   done
   [ -n "$window" ] || fail "the window did not appear"
-  [ "${1:-}" = now ] || sleep 1.5 # the deferred start step reopens the last file
+  if [ "${1:-}" = now ]; then
+    # Only a window the window manager has taken on can be closed through it.
+    for _ in $(seq 100); do
+      wmctrl -l 2>/dev/null | grep -qF "(the tiny)Lumenpad" && return 0
+      sleep 0.05
+    done
+    fail "the window manager did not take on the window"
+  fi
+  sleep 1.5 # the deferred start step reopens the last file
 }
 
 wait_for_exit() {
