@@ -368,8 +368,6 @@ void TMainForm::StartTimerTimer()
 {
     // Disarmed first: whatever fails below, this step never runs a second time.
     StartTimer->stop();
-    if (firstShowDone_)
-        settleFrame();
 
     ApplyColourScheme(ShaderRichEdit, ComboBoxSourceHighlight->currentIndex());
     ApplyColourScheme(ShaderRichEditFS, ComboBoxSourceHighlight->currentIndex());

@@ -1,8 +1,8 @@
+#include "EventLoopWait.h"
 #include "HintTiming.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QPointer>
 #include <QToolBar>
@@ -13,17 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs the event loop until done() holds or the time is up; returns done().
-template <typename Done>
-bool WaitFor(Done done, int milliseconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < milliseconds)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 void HideToolTipNow()
 {

@@ -2,6 +2,7 @@
 // viewports, the real catalogue and word lists read from the working directory.
 
 #include "Dialogs.h"
+#include "EventLoopWait.h"
 #include "HelpSystem.h"
 #include "HintTiming.h"
 #include "LanguageSyntax.h"
@@ -10,7 +11,6 @@
 #include "TestFiles.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -40,16 +40,6 @@ public:
     void showError(const QString& text) override { errors.append(text); }
     void showAbout(const QString&) override {}
 };
-
-template <typename Done>
-bool WaitFor(Done done, int milliseconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < milliseconds)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 class PointerHintsWindowTest : public ::testing::Test {
 protected:

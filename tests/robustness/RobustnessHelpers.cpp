@@ -1,8 +1,8 @@
 #include "RobustnessHelpers.h"
 
-#include <QCoreApplication>
+#include "SchemeSlots.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -13,32 +13,6 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <vector>
-
-bool WaitFor(const std::function<bool()>& done, int milliseconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < milliseconds)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-namespace {
-
-QColor RoleColour(SyntaxRole role)
-{
-    switch (role) {
-    case SyntaxRole::Text: return ColourScheme.TextColour;
-    case SyntaxRole::DataType: return ColourScheme.DataTypeColour;
-    case SyntaxRole::TypeQualifier: return ColourScheme.TypeQualifierColour;
-    case SyntaxRole::FunctionName: return ColourScheme.FunctionNameColour;
-    case SyntaxRole::StateVar: return ColourScheme.StateVarColour;
-    case SyntaxRole::Comment: return ColourScheme.CommentColour;
-    }
-    return {};
-}
-
-} // namespace
 
 QString ColouringMismatches(const QTextDocument& document, const LineColourer& colourer, int maxReported)
 {
@@ -63,10 +37,10 @@ QString ColouringMismatches(const QTextDocument& document, const LineColourer& c
                 if (f.start != e.start || f.length != e.length)
                     problem = QStringLiteral("span %1 at %2+%3, expected %4+%5")
                                   .arg(i).arg(f.start).arg(f.length).arg(e.start).arg(e.length);
-                else if (f.format.foreground().color() != RoleColour(e.role))
+                else if (f.format.foreground().color() != ExpectedRoleColour(e.role))
                     problem = QStringLiteral("span %1 in %2, expected %3 for %4")
                                   .arg(i)
-                                  .arg(f.format.foreground().color().name(), RoleColour(e.role).name(),
+                                  .arg(f.format.foreground().color().name(), ExpectedRoleColour(e.role).name(),
                                        QLatin1String(SyntaxRoleName(e.role)));
                 else if (f.format.fontUnderline() != (e.role == SyntaxRole::StateVar))
                     problem = QStringLiteral("span %1 underline wrong").arg(i);

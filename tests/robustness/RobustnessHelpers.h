@@ -1,9 +1,10 @@
 #pragma once
 
-// Shared pieces of the bad-input tests: waiting with the event loop running, checking that an
+// Shared pieces of the bad-input tests: checking that an
 // editor's every line shows the colours the colouring core gives it, and small file systems
 // that can be made full or read-only.
 
+#include "EventLoopWait.h"
 #include "LanguageSyntax.h"
 #include "LineColouring.h"
 
@@ -14,9 +15,6 @@
 #include <functional>
 
 class QTextDocument;
-
-// Runs the event loop until done() holds or the time is up; returns done().
-bool WaitFor(const std::function<bool()>& done, int milliseconds);
 
 // The first few blocks whose layout formats differ from what the colourer gives their text in
 // the current ColourScheme (start, length, colour, underline), described for a failure

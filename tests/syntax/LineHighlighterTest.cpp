@@ -4,6 +4,7 @@
 #include "LanguageSyntax.h"
 #include "LineHighlighter.h"
 #include "QtPrinters.h"
+#include "SchemeSlots.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -48,19 +49,6 @@ QString MakeText(int lines)
     return out.join(QLatin1Char('\n'));
 }
 
-QColor SlotColour(SyntaxRole role)
-{
-    switch (role) {
-    case SyntaxRole::Text: return ColourScheme.TextColour;
-    case SyntaxRole::DataType: return ColourScheme.DataTypeColour;
-    case SyntaxRole::TypeQualifier: return ColourScheme.TypeQualifierColour;
-    case SyntaxRole::FunctionName: return ColourScheme.FunctionNameColour;
-    case SyntaxRole::StateVar: return ColourScheme.StateVarColour;
-    case SyntaxRole::Comment: return ColourScheme.CommentColour;
-    }
-    return {};
-}
-
 // What a block shows: its layout's formats written as <Role>text</Role>, the role found from
 // the format's colour and underline in the current scheme. Characters no format covers are
 // drawn in the palette's text colour: <Text> when that is the scheme's TextColour, else
@@ -81,7 +69,7 @@ QString Shown(const QTextBlock& block, const QColor& paletteText)
         QString name;
         for (int role = 0; role < kSyntaxRoleCount && name.isEmpty(); ++role) {
             const bool underline = SyntaxRole(role) == SyntaxRole::StateVar;
-            if (r.format.foreground().color() == SlotColour(SyntaxRole(role))
+            if (r.format.foreground().color() == ExpectedRoleColour(SyntaxRole(role))
                 && r.format.fontUnderline() == underline)
                 name = QString::fromLatin1(SyntaxRoleName(SyntaxRole(role)));
         }
