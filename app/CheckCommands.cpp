@@ -5,7 +5,6 @@
 #include "DriverCheck.h"
 #include "GLBinding.h"
 #include "GLContext.h"
-#include "GLContext.h"
 #include "HelpSystem.h"
 #include "OutputPanel.h"
 #include "ShaderDocument.h"
@@ -40,27 +39,33 @@ void TMainForm::ToolButton7Click()
     });
 }
 
+// The panel is emptied before a driver check starts, so a check that fails on the way
+// leaves no earlier output behind to be taken for its own.
 void TMainForm::ToolButton12Click()
 {
     runCheck(CheckedPages::Vertex, [this] {
-        CheckSingleShader(MainDC, MainRC, ShaderKind::Vertex, DocumentLines(*ShaderRichEdit->document()),
-                          *glslValidateMemo);
+        glslValidateMemo->clearLines();
+        glslValidateMemo->replaceLines(
+            CheckSingleShader(MainDC, MainRC, ShaderKind::Vertex, DocumentLines(*ShaderRichEdit->document())).lines);
     });
 }
 
 void TMainForm::ToolButton13Click()
 {
     runCheck(CheckedPages::Fragment, [this] {
-        CheckSingleShader(MainDC, MainRC, ShaderKind::Fragment, DocumentLines(*ShaderRichEditFS->document()),
-                          *glslValidateMemo);
+        glslValidateMemo->clearLines();
+        glslValidateMemo->replaceLines(
+            CheckSingleShader(MainDC, MainRC, ShaderKind::Fragment, DocumentLines(*ShaderRichEditFS->document())).lines);
     });
 }
 
 void TMainForm::ToolButton14Click()
 {
     runCheck(CheckedPages::Both, [this] {
-        CheckLinkedShaders(MainDC, MainRC, DocumentLines(*ShaderRichEdit->document()),
-                           DocumentLines(*ShaderRichEditFS->document()), *glslValidateMemo);
+        glslValidateMemo->clearLines();
+        glslValidateMemo->replaceLines(CheckLinkedShaders(MainDC, MainRC, DocumentLines(*ShaderRichEdit->document()),
+                                                          DocumentLines(*ShaderRichEditFS->document()))
+                                           .lines);
     });
 }
 

@@ -1,5 +1,7 @@
 #include "LineHighlighter.h"
 
+#include "EditorPalette.h"
+
 #include "LanguageSyntax.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -20,9 +22,6 @@ namespace {
 // An edit touching more lines than this (a file's text set at once, a huge paste) colours the
 // lines that can be in view at once and leaves the rest to a pass from the event loop.
 constexpr int kEditBlockLimit = 1000;
-
-// Work per slice of a complete pass, so input between slices is answered quickly.
-constexpr qint64 kSliceBudgetNs = 5'000'000;
 
 // How often a slice looks at the clock, in blocks.
 constexpr int kClockInterval = 32;
@@ -49,7 +48,7 @@ LineHighlighter::LineHighlighter(QPlainTextEdit* editor, LineColourer colourer)
 {
     sliceTimer_.setSingleShot(true);
     sliceTimer_.setInterval(0);
-    connect(&sliceTimer_, &QTimer::timeout, this, [this] { runSlice(kSliceBudgetNs); });
+    connect(&sliceTimer_, &QTimer::timeout, this, [this] { runSlice(sliceBudgetNs_); });
     connect(document_, &QTextDocument::contentsChange, this, &LineHighlighter::contentsChange);
     editor->viewport()->installEventFilter(this);
 }
@@ -75,7 +74,7 @@ void LineHighlighter::HighlightAllLines()
     pending_ = true;
     nextBlock_ = 0;
     colourVisibleBlocks();
-    runSlice(kSliceBudgetNs);
+    runSlice(sliceBudgetNs_);
 }
 
 void LineHighlighter::finishPending()
@@ -286,11 +285,8 @@ void LineHighlighter::refreshFormats()
         ColourScheme.TextColour,         ColourScheme.DataTypeColour, ColourScheme.TypeQualifierColour,
         ColourScheme.FunctionNameColour, ColourScheme.StateVarColour, ColourScheme.CommentColour,
     };
-    if (editor_ && editor_->palette().color(QPalette::Text) != ColourScheme.TextColour) {
-        QPalette palette = editor_->palette();
-        palette.setColor(QPalette::Text, ColourScheme.TextColour);
-        editor_->setPalette(palette);
-    }
+    if (editor_)
+        SyncEditorTextColour(editor_);
     if (formatsMade_ && std::equal(colours, colours + kSyntaxRoleCount, formatColours_))
         return;
     for (int role = 0; role < kSyntaxRoleCount; ++role) {

@@ -57,6 +57,9 @@ public:
     // Replaces the word lists used from now on (the colours already shown stay until the
     // lines are recoloured).
     void setColourer(LineColourer colourer);
+    // How long one slice of a pass may colour before it yields to the event loop. A budget of
+    // 0 colours the fewest lines a slice can (tests use it to catch a pass half-way).
+    void setSliceBudget(qint64 nanoseconds) { sliceBudgetNs_ = nanoseconds; }
 
 signals:
     // A complete pass has coloured its last line.
@@ -90,6 +93,8 @@ private:
     QPointer<QPlainTextEdit> editor_;
     QPointer<QTextDocument> document_;
     LineColourer colourer_;
+    // Work per slice of a complete pass, so input between slices is answered quickly.
+    qint64 sliceBudgetNs_ = 5'000'000;
     QTimer sliceTimer_;
 
     // Formats by SyntaxRole, for the scheme they were made from.

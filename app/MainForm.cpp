@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "Dialogs.h"
+#include "EditorPalette.h"
 #include "ErrorReporting.h"
 #include "Icons.h"
 #include "LanguageSyntax.h"

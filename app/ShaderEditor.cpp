@@ -107,3 +107,13 @@ bool ShaderEditor::viewportEvent(QEvent* event)
     }
     return QPlainTextEdit::viewportEvent(event);
 }
+
+QStringList DocumentLines(const QTextDocument& document)
+{
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        // A soft line break (Shift+Return) inside a block is a line break to the reader too.
+        lines.append(block.text().split(QChar::LineSeparator));
+    }
+    return lines;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QStringList>
 
 class EditorGutter;
 class LineHighlighter;
@@ -47,3 +48,6 @@ private:
     LineMarkers* markers_ = nullptr;
     EditorGutter* gutter_ = nullptr;
 };
+
+// A page's logical lines as typed (one per text block), the form the driver checks take.
+QStringList DocumentLines(const QTextDocument& document);

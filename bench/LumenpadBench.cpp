@@ -12,6 +12,7 @@
 
 #include "LanguageSyntax.h"
 #include "LineColouring.h"
+#include "EditorPalette.h"
 #include "LineHighlighter.h"
 #include "ShaderEditor.h"
 #include "LumenpadError.h"

@@ -1,19 +1,19 @@
-// The validator's log: decoding keeps every byte (UTF-8 or Latin-1), splitting yields every
-// line and no line holds a break.
+// The text-file module as the validator's log goes through it: decoding keeps every byte
+// (UTF-8 or Latin-1), splitting yields every line and no line holds a break.
 
 #include "FuzzSupport.h"
-#include "ValidatorRun.h"
+#include "TextFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray bytes = FuzzBytes(data, size);
-    const QString text = DecodeLogText(bytes);
+    const QString text = DecodeUtf8OrLatin1(bytes);
     const QString expected = ExpectedText(bytes, true);
     FUZZ_CHECK(text == expected, QStringLiteral("decoded %1\nexpected %2")
                                      .arg(QString::fromStdString(Escaped(text)),
                                           QString::fromStdString(Escaped(expected))));
 
-    const QStringList lines = SplitLogLines(text);
+    const QStringList lines = SplitLines(text);
     qsizetype breaks = 0;
     QString withLf = text; // every break made a single LF
     withLf.replace(QLatin1String("\r\n"), QLatin1String("\n"));

@@ -2,6 +2,7 @@
 // and nothing else, and the file reader agrees with the two.
 
 #include "FuzzSupport.h"
+#include "TextFile.h"
 #include "WordListFile.h"
 
 #include "LumenpadError.h"
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                      .arg(QString::fromStdString(Escaped(text)),
                                           QString::fromStdString(Escaped(expected))));
 
-    const QStringList entries = SplitWordListLines(text);
+    const QStringList entries = SplitLines(text);
 
     // Entries never hold a line break, and with the breaks between them they give the text back.
     qsizetype breaks = 0;
@@ -74,13 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QString joined;
         for (const QString& e : entries)
             joined += e + QLatin1String(lineEnd);
-        const QStringList again = SplitWordListLines(joined);
+        const QStringList again = SplitLines(joined);
         FUZZ_CHECK(again == entries, QStringLiteral("%1\nread back %2").arg(Listed(entries), Listed(again)));
     }
     // Joined with '\n' alone the same holds unless the last entry is empty, whose break would
     // then be the text's final one.
     if (!entries.isEmpty() && !entries.back().isEmpty()) {
-        const QStringList again = SplitWordListLines(entries.join(QLatin1Char('\n')));
+        const QStringList again = SplitLines(entries.join(QLatin1Char('\n')));
         FUZZ_CHECK(again == entries, QStringLiteral("%1\nread back %2").arg(Listed(entries), Listed(again)));
     }
 

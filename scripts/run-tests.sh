@@ -13,7 +13,9 @@ fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
-ctest --test-dir build --output-on-failure -j2
+# The unit tier first: a broken build fails within seconds, before the long tiers start.
+ctest --test-dir build --output-on-failure -j2 -L unit
+ctest --test-dir build --output-on-failure -j2 -LE unit
 
 if [ "${LUMENPAD_SKIP_SANITIZE:-0}" != 1 ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMENPAD_SANITIZE=ON -DLUMENPAD_BENCH=OFF

@@ -2,8 +2,6 @@
 
 #include "WordListFile.h"
 
-#include <QPalette>
-#include <QPlainTextEdit>
 
 QStringList DataTypes;
 QStringList TypeQualifiers;
@@ -77,18 +75,10 @@ const SchemeDefinition* SchemeByIndex(int index)
     return &kSchemes[index];
 }
 
-void ApplyColourScheme(QPlainTextEdit* editor, int index)
+const SchemeDefinition* SelectColourScheme(int index)
 {
     const SchemeDefinition* scheme = SchemeByIndex(index);
-    if (!scheme)
-        return;
-    ColourScheme = scheme->colours;
-    if (!editor)
-        return;
-    // Text the highlighter has not reached yet is drawn in the palette's text colour, so it
-    // must be readable on the new background too.
-    QPalette palette = editor->palette();
-    palette.setColor(QPalette::Base, scheme->background);
-    palette.setColor(QPalette::Text, scheme->colours.TextColour);
-    editor->setPalette(palette);
+    if (scheme)
+        ColourScheme = scheme->colours;
+    return scheme;
 }

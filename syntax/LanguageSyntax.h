@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-class QPlainTextEdit;
-
 // The shading-language knowledge and the current colours the highlighter reads.
 // Module state: filled once before the main window exists, read-only afterwards.
 
@@ -49,6 +47,6 @@ struct SchemeDefinition {
 inline constexpr int kSchemeCount = 3;
 const SchemeDefinition* SchemeByIndex(int index); // nullptr outside 0..2
 
-// Sets the six slots and the editor's background for scheme 0, 1 or 2; any other index
-// (-1 included) changes nothing. Does not recolour text already coloured.
-void ApplyColourScheme(QPlainTextEdit* editor, int index);
+// Makes scheme 0, 1 or 2 the current one (the six slots) and returns it; any other index
+// (-1 included) changes nothing and gives nullptr. Does not recolour text already coloured.
+const SchemeDefinition* SelectColourScheme(int index);

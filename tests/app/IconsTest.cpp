@@ -177,12 +177,6 @@ TEST_P(EachIcon, DisabledRenderingIsGreyAndFainter)
 INSTANTIATE_TEST_SUITE_P(Icons, EachIcon, ::testing::ValuesIn(AllIcons()),
                          [](const ::testing::TestParamInfo<IconRef>& info) { return info.param.name; });
 
-TEST(Icons, ListsHoldTheImagesTheWindowShows)
-{
-    EXPECT_EQ(ToolbarIconCount(), 10);
-    EXPECT_EQ(TabSheetIconCount(), 2);
-}
-
 TEST(Icons, IndexOutsideAListGivesANullIcon)
 {
     for (int index : {-1, ToolbarIconCount(), ToolbarIconCount() + 1, INT_MIN, INT_MAX}) {

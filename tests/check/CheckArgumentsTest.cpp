@@ -59,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         Usable("repeated_option", {"--link", "--link", "a.vert", "b.frag"}, false, false, true),
         Usable("dash_names_after_end_of_options", {"--driver", "--", "-a.vert", "--link"}, false, true, false,
                "-a.vert", "--link"),
+        Usable("timeout_takes_its_value", {"--timeout", "7", "a.vert", "b.frag"}, true, true, true),
         Usable("same_file_twice", {"s.glsl", "s.glsl"}, true, true, true, "s.glsl", "s.glsl"),
         Unusable("nothing", {}),
         Unusable("one_file", {"a.vert"}),
@@ -67,7 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
         Unusable("unknown_option", {"--verbose", "a.vert", "b.frag"}),
         Unusable("single_dash_option", {"-x", "a.vert", "b.frag"}),
         Unusable("stdin_dash", {"-", "b.frag"}),
-        Unusable("empty_name", {"", "b.frag"})),
+        Unusable("empty_name", {"", "b.frag"}),
+        Unusable("timeout_without_seconds", {"a.vert", "b.frag", "--timeout"}),
+        Unusable("timeout_zero", {"--timeout", "0", "a.vert", "b.frag"}),
+        Unusable("timeout_not_a_number", {"--timeout", "2s", "a.vert", "b.frag"})),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct HelpCase {

@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -337,6 +338,32 @@ TEST_F(CheckTool, ValidatorMissingBesideTheProgram)
     if (driver.exitCode == 2 && driver.err.contains(QString::fromLatin1(kNoHeadlessDisplayMessage)))
         GTEST_SKIP() << "EGL offers no headless display here";
     EXPECT_EQ(driver.exitCode, 0) << driver.err.toStdString();
+}
+
+// The shared validator runner's time limit, from the command line: a validator that starts a
+// child and hangs is stopped together with everything it started.
+TEST_F(CheckTool, TimeLimitStopsTheValidatorAndWhatItStarted)
+{
+    ScopedWorkDir elsewhere;
+    const QString copy = elsewhere.file(QStringLiteral("lumenpad-check"));
+    ASSERT_TRUE(QFile::copy(ProgramDirPath(QStringLiteral("lumenpad-check")), copy));
+    const QString pidFile = elsewhere.file(QStringLiteral("child.pid"));
+    const QString fake = elsewhere.file(QStringLiteral("glslvalidate"));
+    WriteBytes(fake, "#!/bin/sh\nsleep 1000 &\necho $! > '" + pidFile.toUtf8() + "'\nwait\n");
+    ASSERT_TRUE(QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QStringList files{dir_.file(QStringLiteral("shader.vert")), dir_.file(QStringLiteral("shader.frag"))};
+
+    QElapsedTimer clock;
+    clock.start();
+    const ToolRun r = RunTool(elsewhere.path(), QStringList{"--validator", "--timeout", "2"} + files, copy);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(QLatin1String("glslvalidate did not finish within 2 seconds and was stopped")))
+        << r.err.toStdString();
+    bool ok = false;
+    const qint64 child = QString::fromLatin1(ReadBytes(pidFile)).trimmed().toLongLong(&ok);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(ProcessGone(child)) << "the validator's child still runs";
 }
 
 } // namespace

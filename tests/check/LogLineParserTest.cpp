@@ -5,7 +5,6 @@
 #include "DriverCheck.h"
 #include "DriverTestSupport.h"
 #include "LogLineParser.h"
-#include "OutputPanel.h"
 #include "TestFiles.h"
 
 #include <QProcess>
@@ -296,15 +295,15 @@ TEST_P(DriverLog, DiagnosticsLandOnTheirSourceLines)
     const LogCase& c = GetParam();
     if (ReadDriverStrings(dc(), rc()).version.find("Mesa") == std::string::npos)
         GTEST_SKIP() << "the expected lines are those of Mesa's compiler";
-    OutputPanel panel;
-    CheckSingleShader(dc(), rc(), c.kind, QString::fromUtf8(c.text).remove(QLatin1Char('\r')).split(QLatin1Char('\n')),
-                      panel);
-    ASSERT_FALSE(panel.lines().isEmpty());
-    EXPECT_FALSE(ParseLogLine(panel.lines().first())) << "the header is no diagnostic";
+    const QStringList output =
+        CheckSingleShader(dc(), rc(), c.kind, QString::fromUtf8(c.text).remove(QLatin1Char('\r')).split(QLatin1Char('\n')))
+            .lines;
+    ASSERT_FALSE(output.isEmpty());
+    EXPECT_FALSE(ParseLogLine(output.first())) << "the header is no diagnostic";
 
-    const Located found = LocateAll(panel.lines());
-    EXPECT_EQ(found.errors, c.driverErrors) << panel.lines().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(found.warnings, c.driverWarnings) << panel.lines().join(QLatin1Char('\n')).toStdString();
+    const Located found = LocateAll(output);
+    EXPECT_EQ(found.errors, c.driverErrors) << output.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(found.warnings, c.driverWarnings) << output.join(QLatin1Char('\n')).toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Shaders, DriverLog, ::testing::ValuesIn(kLogCases),

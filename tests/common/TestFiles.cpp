@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include <QThread>
+
 #include <QDir>
 #include <QFile>
 #include <csignal>
@@ -59,4 +61,19 @@ ScopedFileSizeLimit::~ScopedFileSizeLimit()
     limit.rlim_cur = oldCurrent_;
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, oldHandler_);
+}
+
+bool ProcessGone(qint64 pid)
+{
+    for (int i = 0; i < 200; ++i) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return true;
+        const QByteArray s = stat.readAll();
+        const qsizetype paren = s.lastIndexOf(')');
+        if (paren >= 0 && s.mid(paren + 2, 1) == "Z")
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
 }

@@ -8,6 +8,10 @@
 QByteArray ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const QByteArray& bytes);
 
+// Whether a process runs no more (gone, or a zombie waiting for whoever adopted it); waits
+// up to two seconds for it to go.
+bool ProcessGone(qint64 pid);
+
 // The repository's source directory and the build's program directory.
 QString SourcePath(const QString& relative);
 QString ProgramDirPath(const QString& relative);

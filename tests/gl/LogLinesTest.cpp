@@ -1,9 +1,6 @@
 // The text handed to the driver and the splitting of its logs into panel lines.
 #include "DriverCheck.h"
-#include "OutputPanel.h"
 
-#include <QTextCursor>
-#include <QTextDocument>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,12 +15,11 @@ class AddLogLinesTest : public ::testing::TestWithParam<LogCase> {};
 
 TEST_P(AddLogLinesTest, AppendsOneLinePerLineFeed)
 {
-    OutputPanel panel;
-    panel.appendLine(QStringLiteral("header"));
-    AddLogLines(GetParam().log, panel);
+    QStringList output{QStringLiteral("header")};
+    AddLogLines(GetParam().log, output);
     QStringList expected{QStringLiteral("header")};
     expected += GetParam().lines;
-    EXPECT_EQ(panel.lines(), expected);
+    EXPECT_EQ(output, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,36 +60,5 @@ INSTANTIATE_TEST_SUITE_P(
         SourceCase{"EmptyLinesInside", {"", "a"}, "\r\na\r\n"},
         SourceCase{"Utf8", {QString::fromUtf8("// F\xc3\xa4rbung")}, "// F\xc3\xa4rbung\r\n"}),
     [](const ::testing::TestParamInfo<SourceCase>& info) { return std::string(info.param.name); });
-
-TEST(DocumentLines, OneLinePerBlockAsTyped)
-{
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("void main()\n{\n}\n"));
-    EXPECT_EQ(DocumentLines(document), (QStringList{"void main()", "{", "}", ""}));
-    EXPECT_EQ(ShaderSourceText(DocumentLines(document)), "void main()\r\n{\r\n}\r\n");
-
-    document.setPlainText(QString());
-    EXPECT_EQ(ShaderSourceText(DocumentLines(document)), "");
-}
-
-TEST(DocumentLines, LongLinesStayWhole)
-{
-    // Wrapping is a matter of display; the driver sees the line as typed.
-    const QString longLine = QStringLiteral("float x = ") + QString(500, QLatin1Char('1')) + QStringLiteral(".0;");
-    QTextDocument document;
-    document.setTextWidth(50);
-    document.setPlainText(longLine);
-    EXPECT_EQ(DocumentLines(document), QStringList{longLine});
-}
-
-TEST(DocumentLines, SoftLineBreakSplitsTheLine)
-{
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("a"));
-    QTextCursor cursor(&document);
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QString(QChar::LineSeparator) + QStringLiteral("b"));
-    EXPECT_EQ(DocumentLines(document), (QStringList{"a", "b"}));
-}
 
 } // namespace

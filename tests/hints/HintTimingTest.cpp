@@ -55,15 +55,6 @@ private:
     int savedPause_ = 0;
 };
 
-TEST(HintHidePause, StartsAt2500AndKeepsWhatIsSet)
-{
-    // Nothing in this program has set the pause before this test.
-    EXPECT_EQ(HintHidePause(), 2500);
-    SetHintHidePause(500000);
-    EXPECT_EQ(HintHidePause(), 500000);
-    SetHintHidePause(2500);
-}
-
 TEST(ToolTipDisplayText, CarriageReturnsBecomeLineFeeds)
 {
     EXPECT_EQ(ToolTipDisplayText(QStringLiteral("a\rb\r\rc")), QStringLiteral("a\nb\n\nc"));

@@ -297,22 +297,6 @@ TEST_F(ValidatorRunTest, TempFileThatCannotBeWrittenStartsNoValidatorAndDeletesN
 
 // ---- validators that take long or never end ----
 
-bool ProcessGone(qint64 pid)
-{
-    // Gone, or a zombie waiting for whoever adopted it: either way it runs no more.
-    for (int i = 0; i < 200; ++i) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            return true;
-        const QByteArray s = stat.readAll();
-        const qsizetype paren = s.lastIndexOf(')');
-        if (paren >= 0 && s.mid(paren + 2, 1) == "Z")
-            return true;
-        QThread::msleep(10);
-    }
-    return false;
-}
-
 // Watches the window while the run waits: timers keep firing and the window keeps painting.
 class LivenessProbe : public QObject {
 public:

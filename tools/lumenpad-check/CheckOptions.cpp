@@ -16,7 +16,8 @@ ParsedArguments ParseCheckArguments(const QStringList& arguments)
     CheckOptions options;
     QStringList files;
     bool optionsEnded = false;
-    for (const QString& argument : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
         if (optionsEnded || argument == QLatin1String("-") || !argument.startsWith(QLatin1Char('-'))) {
             files.append(argument);
         } else if (argument == QLatin1String("--")) {
@@ -27,6 +28,15 @@ ParsedArguments ParseCheckArguments(const QStringList& arguments)
             options.driver = true;
         } else if (argument == QLatin1String("--link")) {
             options.link = true;
+        } else if (argument == QLatin1String("--timeout")) {
+            bool ok = false;
+            const int seconds = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
+            if (!ok || seconds <= 0 || seconds > kMaxTimeoutSeconds) {
+                parsed.error = QStringLiteral("--timeout needs a whole number of seconds from 1 to %1")
+                                   .arg(kMaxTimeoutSeconds);
+                return parsed;
+            }
+            options.timeoutSeconds = seconds;
         } else {
             parsed.error = QStringLiteral("unknown option %1").arg(argument);
             return parsed;
@@ -54,7 +64,7 @@ ParsedArguments ParseCheckArguments(const QStringList& arguments)
 QString CheckHelpText()
 {
     return QStringLiteral(
-        "Usage: lumenpad-check [--validator] [--driver] [--link] VERT FRAG\n"
+        "Usage: lumenpad-check [--validator] [--driver] [--link] [--timeout SECONDS] VERT FRAG\n"
         "\n"
         "Checks a vertex shader file VERT and a fragment shader file FRAG the way Lumenpad's\n"
         "toolbar does, without a window, and prints what each check reports.\n"
@@ -62,6 +72,9 @@ QString CheckHelpText()
         "  --validator  run glslvalidate (next to this program) on each file\n"
         "  --driver     compile each file with the OpenGL driver and link it alone\n"
         "  --link       compile both files with the OpenGL driver and link them together\n"
+        "  --timeout SECONDS\n"
+        "               stop glslvalidate, and whatever it started, after SECONDS\n"
+        "               (default 60); the check then counts as one that could not run\n"
         "  -h, --help   show this text\n"
         "  --           end of options (for file names beginning with '-')\n"
         "\n"

@@ -11,9 +11,12 @@ struct CheckOptions {
     bool validator = false; // glslvalidate on each file
     bool driver = false;    // the driver's compile-and-link check of each file alone
     bool link = false;      // the driver's check of both files linked into one program
+    int timeoutSeconds = 60; // how long glslvalidate may run on one file
     QString vertexPath;
     QString fragmentPath;
 };
+
+inline constexpr int kMaxTimeoutSeconds = 24 * 60 * 60;
 
 struct ParsedArguments {
     bool help = false;

@@ -2,14 +2,13 @@
 // scripts and build jobs. See CheckHelpText for the usage.
 
 #include "CheckOptions.h"
-#include "ErrorReporting.h"
 #include "GLBinding.h"
 #include "LumenpadError.h"
 #include "ShaderChecks.h"
 #include "ShaderDocument.h"
-#include "ValidatorRun.h"
+#include "TextFile.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -77,6 +76,7 @@ int RunChecks(const CheckOptions& options)
     if (options.driver || options.link)
         driver = std::make_unique<DriverSession>();
 
+    const int timeoutMs = options.timeoutSeconds * 1000;
     bool errorReported = false;
     const auto report = [&](const QString& title, const CheckReport& result) {
         PrintReport(title, result);
@@ -84,9 +84,9 @@ int RunChecks(const CheckOptions& options)
     };
     if (options.validator) {
         report(QStringLiteral("glslValidate: ") + vertex.name,
-               RunValidatorCheck(validator, VertexValidatorPage(), vertex.validatorText()));
+               RunValidatorCheck(validator, VertexValidatorPage(), vertex.validatorText(), timeoutMs));
         report(QStringLiteral("glslValidate: ") + fragment.name,
-               RunValidatorCheck(validator, FragmentValidatorPage(), fragment.validatorText()));
+               RunValidatorCheck(validator, FragmentValidatorPage(), fragment.validatorText(), timeoutMs));
     }
     if (options.driver) {
         report(QStringLiteral("driver: ") + vertex.name, driver->checkSingle(ShaderKind::Vertex, vertex.lines()));
@@ -122,14 +122,11 @@ int main(int argc, char** argv)
         return kExitTrouble;
     }
 
-    // The output panel the checks write to is a widget, though it is never shown; nothing
-    // here needs a window system, so none is asked for whatever the environment says.
     // The user's arguments stay away from Qt, which would take some of them as its own.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
-    QApplication app(qtArgc, qtArgv);
-    QApplication::setApplicationName(QStringLiteral("Lumenpad"));
+    QCoreApplication app(qtArgc, qtArgv);
+    QCoreApplication::setApplicationName(QStringLiteral("Lumenpad"));
 
     try {
         return RunChecks(*parsed.options);

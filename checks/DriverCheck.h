@@ -1,15 +1,12 @@
 #pragma once
 
 // The driver compile-and-link checks: a page's text goes to the GLSL compiler of the installed
-// OpenGL driver through the ARB shader-object entry points, and the driver's info logs are
-// copied line by line into the output panel. The check draws no verdict of its own.
+// OpenGL driver through the ARB shader-object entry points, and the driver's info logs come
+// back line by line as the output panel shows them. The check draws no verdict of its own.
 
 #include <QStringList>
 
 #include <string>
-
-class OutputPanel;
-class QTextDocument;
 
 enum class ShaderKind { Vertex, Fragment };
 
@@ -17,18 +14,21 @@ enum class ShaderKind { Vertex, Fragment };
 inline constexpr const char* kNoShaderObjectsLine =
     "The OpenGL driver offers no GL_ARB_shader_objects entry points; shaders cannot be compiled.";
 
+// What a check gives back: the lines of the output, header first, and whether the driver
+// could check at all (without shader objects the output says so after the header).
+struct DriverLog {
+    QStringList lines;
+    bool checked = true;
+};
+
 // Compiles one page as a shader of the given kind and links it alone into a program object
 // (ToolButton12Click with the vertex page, ToolButton13Click with the fragment page).
 // dc and rc are the window's MainDC and MainRC.
-void CheckSingleShader(void* dc, void* rc, ShaderKind kind, const QStringList& pageLines,
-                       OutputPanel& panel);
+DriverLog CheckSingleShader(void* dc, void* rc, ShaderKind kind, const QStringList& pageLines);
 
 // Compiles both pages and links them into one program object (ToolButton14Click).
-void CheckLinkedShaders(void* dc, void* rc, const QStringList& vertexLines,
-                        const QStringList& fragmentLines, OutputPanel& panel);
-
-// A page's logical lines as typed (one per text block), the form the checks take.
-QStringList DocumentLines(const QTextDocument& document);
+DriverLog CheckLinkedShaders(void* dc, void* rc, const QStringList& vertexLines,
+                             const QStringList& fragmentLines);
 
 // The text handed to the driver: each line followed by CR LF, UTF-8. An empty last line (the
 // page ends with a line break) is not taken, so an empty page gives an empty text.
@@ -38,6 +38,6 @@ std::string ShaderSourceText(const QStringList& lines);
 // has none.
 std::string ReadInfoLog(unsigned handle);
 
-// Appends the log's lines to the panel: one line per LF-ended piece, a last piece without LF
-// as the last line; CR characters stay in the text. An empty log adds nothing.
-void AddLogLines(const std::string& log, OutputPanel& panel);
+// Appends the log's lines: one line per LF-ended piece, a last piece without LF as the last
+// line; CR characters stay in the text. An empty log adds nothing.
+void AddLogLines(const std::string& log, QStringList& lines);

@@ -19,3 +19,7 @@ private:
 // The standard file messages, with the full path and the system's reason filled in.
 QString FileOpenMessage(const QString& path, const QString& reason);   // reading
 QString FileCreateMessage(const QString& path, const QString& reason); // writing
+
+// The error text as shown: the message, with a full stop appended when its last character
+// sorts after "." (so "... Zeile 12)" gets one and "done." or "ok!" do not).
+QString ErrorBoxText(const QString& message);

@@ -2,11 +2,7 @@
 
 #include "GLBinding.h"
 #include "GLTypes.h"
-#include "OutputPanel.h"
 #include "GLContext.h"
-
-#include <QTextBlock>
-#include <QTextDocument>
 
 #include <cstring>
 #include <stdexcept>
@@ -105,12 +101,12 @@ QString DriverText(const ShaderObjectApi& api, GLenum name)
     return text ? QString::fromUtf8(reinterpret_cast<const char*>(text)) : QString();
 }
 
-void AppendHeader(const ShaderObjectApi& api, OutputPanel& panel)
+void AppendHeader(const ShaderObjectApi& api, QStringList& lines)
 {
     const QString vendor = DriverText(api, GL_VENDOR);
     const QString renderer = DriverText(api, GL_RENDERER);
     const QString version = DriverText(api, GL_VERSION);
-    panel.appendLine(QStringLiteral("Output of current glSlang-Implementation (") + vendor +
+    lines.append(QStringLiteral("Output of current glSlang-Implementation (") + vendor +
                      QStringLiteral(" - ") + renderer + QStringLiteral(" - ") + version +
                      QStringLiteral(") :"));
 }
@@ -132,71 +128,62 @@ GLenum ShaderType(ShaderKind kind)
     return kind == ShaderKind::Vertex ? GL_VERTEX_SHADER_ARB : GL_FRAGMENT_SHADER_ARB;
 }
 
-// The opening and closing every check shares: the panel cleared, the context current for
-// the check's length, the header line, and the objects deleted whatever happens.
+// The opening and closing every check shares: the context current for the check's length,
+// the header line, and the objects deleted whatever happens.
 template <class Body>
-void RunCheck(void* dc, void* rc, OutputPanel& panel, Body body)
+DriverLog RunCheck(void* dc, void* rc, Body body)
 {
-    panel.clearLines();
+    DriverLog log;
     CurrentContext current(dc, rc);
     const ShaderObjectApi api = ShaderObjectApi::FromTable();
-    AppendHeader(api, panel);
+    AppendHeader(api, log.lines);
     if (!api.usable()) {
-        panel.appendLine(QString::fromLatin1(kNoShaderObjectsLine));
-        return;
+        log.lines.append(QString::fromLatin1(kNoShaderObjectsLine));
+        log.checked = false;
+        return log;
     }
     CheckObjects objects(api);
-    body(api, objects);
+    body(api, objects, log.lines);
+    return log;
 }
 
 } // namespace
 
-void CheckSingleShader(void* dc, void* rc, ShaderKind kind, const QStringList& pageLines,
-                       OutputPanel& panel)
+DriverLog CheckSingleShader(void* dc, void* rc, ShaderKind kind, const QStringList& pageLines)
 {
-    RunCheck(dc, rc, panel, [&](const ShaderObjectApi& api, CheckObjects& objects) {
+    return RunCheck(dc, rc, [&](const ShaderObjectApi& api, CheckObjects& objects, QStringList& output) {
         const GLhandleARB program = objects.keep(api.createProgramObject());
         const GLhandleARB shader = objects.keep(api.createShaderObject(ShaderType(kind)));
         CompileShader(api, shader, pageLines);
-        AddLogLines(ReadInfoLog(shader), panel);
+        AddLogLines(ReadInfoLog(shader), output);
         api.attachObject(program, shader);
         api.linkProgram(program);
-        AddLogLines(ReadInfoLog(program), panel);
+        AddLogLines(ReadInfoLog(program), output);
     });
 }
 
-void CheckLinkedShaders(void* dc, void* rc, const QStringList& vertexLines,
-                        const QStringList& fragmentLines, OutputPanel& panel)
+DriverLog CheckLinkedShaders(void* dc, void* rc, const QStringList& vertexLines,
+                             const QStringList& fragmentLines)
 {
-    RunCheck(dc, rc, panel, [&](const ShaderObjectApi& api, CheckObjects& objects) {
+    return RunCheck(dc, rc, [&](const ShaderObjectApi& api, CheckObjects& objects, QStringList& output) {
         const GLhandleARB program = objects.keep(api.createProgramObject());
         const GLhandleARB fragmentShader = objects.keep(api.createShaderObject(GL_FRAGMENT_SHADER_ARB));
         const GLhandleARB vertexShader = objects.keep(api.createShaderObject(GL_VERTEX_SHADER_ARB));
 
-        panel.appendLine(QStringLiteral("Vertex shader..."));
+        output.append(QStringLiteral("Vertex shader..."));
         CompileShader(api, vertexShader, vertexLines);
-        AddLogLines(ReadInfoLog(vertexShader), panel);
+        AddLogLines(ReadInfoLog(vertexShader), output);
 
-        panel.appendLine(QStringLiteral("Fragment shader..."));
+        output.append(QStringLiteral("Fragment shader..."));
         CompileShader(api, fragmentShader, fragmentLines);
-        AddLogLines(ReadInfoLog(fragmentShader), panel);
+        AddLogLines(ReadInfoLog(fragmentShader), output);
 
-        panel.appendLine(QStringLiteral("Program object..."));
+        output.append(QStringLiteral("Program object..."));
         api.attachObject(program, vertexShader);
         api.attachObject(program, fragmentShader);
         api.linkProgram(program);
-        AddLogLines(ReadInfoLog(program), panel);
+        AddLogLines(ReadInfoLog(program), output);
     });
-}
-
-QStringList DocumentLines(const QTextDocument& document)
-{
-    QStringList lines;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        // A soft line break (Shift+Return) inside a block is a line break to the reader too.
-        lines.append(block.text().split(QChar::LineSeparator));
-    }
-    return lines;
 }
 
 std::string ShaderSourceText(const QStringList& lines)
@@ -229,14 +216,14 @@ std::string ReadInfoLog(unsigned handle)
     return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
 }
 
-void AddLogLines(const std::string& log, OutputPanel& panel)
+void AddLogLines(const std::string& log, QStringList& lines)
 {
     if (log.empty())
         return;
     std::string line;
     for (char c : log + '\n') {
         if (c == '\n') {
-            panel.appendLine(QString::fromUtf8(line));
+            lines.append(QString::fromUtf8(line));
             line.clear();
         } else {
             line += c;

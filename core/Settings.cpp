@@ -1,26 +1,11 @@
 #include "Settings.h"
 
 #include "LumenpadError.h"
-#include "ShaderDocument.h"
-
-#include <QFile>
-#include <QStringDecoder>
-
-#include <cerrno>
-#include <charconv>
-#include <cstdio>
+#include "TextFile.h"
 
 namespace {
 
 const QString kInvalidNumber = QStringLiteral("Ungültige numerische Eingabe");
-
-// The settings file is 8-bit text; paths written by this program are UTF-8.
-QString decodeLine(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
 
 class SettingsReader {
 public:
@@ -37,7 +22,8 @@ public:
             --textEnd;
         const QByteArray line = data_.mid(pos_, textEnd - pos_);
         pos_ = std::min(end + 1, data_.size());
-        return decodeLine(line);
+        // 8-bit text; paths written by this program are UTF-8.
+        return DecodeUtf8OrLatin1(line);
     }
 
     // One integer; returns false for a token that is not one.
@@ -46,20 +32,14 @@ public:
         while (pos_ < data_.size() && static_cast<unsigned char>(data_[pos_]) < 33)
             ++pos_;
         const qsizetype start = pos_;
-        while (pos_ < data_.size() && pos_ - start < 32 && static_cast<unsigned char>(data_[pos_]) >= 33)
+        while (pos_ < data_.size() && pos_ - start < kMaxNumberTokenLength
+               && static_cast<unsigned char>(data_[pos_]) >= 33)
             ++pos_;
         if (pos_ == start) {
             value = 0; // end of file
             return true;
         }
-        const char* first = data_.constData() + start;
-        const char* last = data_.constData() + pos_;
-        // from_chars takes a minus but no plus. The plus is skipped only before a digit, so
-        // "+-5" stays what it is: no integer.
-        if (*first == '+' && last - first > 1 && first[1] >= '0' && first[1] <= '9')
-            ++first;
-        const auto [ptr, ec] = std::from_chars(first, last, value);
-        return first != last && ec == std::errc() && ptr == last;
+        return ParseIntegerToken(QString::fromLatin1(data_.sliced(start, pos_ - start)), value);
     }
 
     void skipRestOfLine()
@@ -123,37 +103,14 @@ SettingsReadResult ParseSettings(const QByteArray& content)
 
 QString SettingsIoMessage(int errorNumber)
 {
-    switch (errorNumber) {
-    case ENOENT:
-        return QStringLiteral("Datei nicht gefunden");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("Dateizugriff verweigert");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("Zu wenig Speicherplatz");
-    default:
-        return QStringLiteral("E/A-Fehler %1").arg(errorNumber);
-    }
+    return IoErrorMessage(errorNumber);
 }
 
 SettingsReadResult ReadSettingsFile(const QString& path)
 {
-    SettingsReadResult failed;
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
-    if (!file) {
-        failed.errorMessage = SettingsIoMessage(errno);
-        return failed;
-    }
     QByteArray content;
-    char buffer[65536];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        content.append(buffer, qsizetype(n));
-    const bool readError = std::ferror(file) != 0;
-    const int err = errno;
-    std::fclose(file);
-    if (readError) {
+    if (const int err = ReadFileBytes(path, content)) {
+        SettingsReadResult failed;
         failed.errorMessage = SettingsIoMessage(err);
         return failed;
     }

@@ -1,15 +1,15 @@
 #pragma once
 
-// The toolbar's checks run without a window: each gives the lines the output panel would
-// show. A check that cannot run at all throws LumenpadError with the reason.
+// The toolbar's checks without a window, as lumenpad-check runs them: each gives the lines
+// the output panel would show and a verdict. A check that cannot run at all throws
+// LumenpadError with the reason.
 
 #include "DriverCheck.h"
+#include "ValidatorRunner.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-struct ValidatorPage;
 
 struct CheckReport {
     QStringList lines;         // as the output panel would hold them, CRs included
@@ -19,7 +19,7 @@ struct CheckReport {
 // glslvalidate (the program at validatorProgram) on fileText, in a temporary directory of its
 // own as tmp.vs or tmp.fs, the way the editor runs it in the validator directory.
 CheckReport RunValidatorCheck(const QString& validatorProgram, const ValidatorPage& page, const QByteArray& fileText,
-                              int timeoutMs = 60000);
+                              int timeoutMs = kDefaultValidatorTimeoutMs);
 
 // The headless device context and one rendering context on it, as the window holds them.
 class DriverSession {

@@ -1,5 +1,5 @@
-# cmake -DBINARY=<executable> -P CheckNoGLLink.cmake
-# Fails when the executable's dynamic section names an OpenGL, GLU or EGL library.
+# cmake -DBINARY=<executable> -DFORBIDDEN=<regex> -DWHAT=<words> -P CheckNeeded.cmake
+# Fails when a NEEDED entry of the executable's dynamic section matches FORBIDDEN.
 find_program(READELF readelf REQUIRED)
 execute_process(COMMAND ${READELF} -d ${BINARY}
   OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
@@ -11,9 +11,9 @@ if(NOT needed)
   message(FATAL_ERROR "no NEEDED entries found in ${BINARY}; is it dynamically linked?")
 endif()
 foreach(entry IN LISTS needed)
-  if(entry MATCHES "\\[(libGL|libGLU|libEGL|libOpenGL|libGLX|libGLdispatch)\\.so")
-    message(FATAL_ERROR "${BINARY} links a graphics library: ${entry}")
+  if(entry MATCHES "\\[(${FORBIDDEN})\\.so")
+    message(FATAL_ERROR "${BINARY} links ${WHAT}: ${entry}")
   endif()
 endforeach()
 list(LENGTH needed count)
-message(STATUS "${count} NEEDED entries, none of them OpenGL, GLU or EGL")
+message(STATUS "${count} NEEDED entries, none of them ${WHAT}")

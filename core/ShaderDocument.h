@@ -1,10 +1,11 @@
 #pragma once
 
+#include "TextFile.h"
+
 #include <QByteArray>
 #include <QString>
 
 // How a shader file was stored, so saving gives back the same bytes.
-enum class TextEncoding { Utf8, Latin1 };
 enum class LineEndStyle { CrLf, Lf, Cr };
 
 // The document record of one shader page.
@@ -31,14 +32,3 @@ DecodedShaderText DecodeShaderText(const QByteArray& bytes, const QString& pathF
 // The inverse of DecodeShaderText. Text that Latin-1 cannot hold is written as UTF-8 and
 // encoding is updated to say so, rather than losing characters.
 QByteArray EncodeShaderText(const QString& text, TextEncoding& encoding, LineEndStyle lineEnd);
-
-// Reads a whole file; throws LumenpadError with the file-open message on failure.
-QByteArray ReadWholeFile(const QString& path);
-
-// Writes a file atomically: a temporary file beside it is renamed over it only after all
-// bytes reached the disk, so a failed write leaves the old file whole. An existing file keeps
-// its permissions; a symbolic link keeps pointing at the file it names. Returns 0 or errno.
-int WriteFileAtomically(const QString& path, const QByteArray& bytes);
-
-// The system's reason for an errno value, as the user reads it.
-QString SystemReason(int errorNumber);

@@ -1,0 +1,65 @@
+#pragma once
+
+// The one way the program runs the validator, for the editor and for lumenpad-check alike:
+// the text goes into a temporary file in the validator's working directory, the validator is
+// started there without a shell as the leader of its own process group, and it is waited for
+// within a time limit. However the run ends, the whole process group is stopped (so a
+// validator script cannot leave a compiler behind) and the temporary file is deleted.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QProcess;
+
+// What differs between the vertex and the fragment run. Names are relative to the working
+// directory.
+struct ValidatorPage {
+    QString tempFile;      // "tmp.vs": the page's text while the validator runs
+    QStringList arguments; // {"/v", "tmp.vs"}
+    QString logFile;       // "vertex.log": written by the validator
+};
+
+const ValidatorPage& VertexValidatorPage();
+const ValidatorPage& FragmentValidatorPage();
+
+inline constexpr int kDefaultValidatorTimeoutMs = 60000;
+
+enum class ValidatorOutcome {
+    Ended,      // the validator ended on its own (exit code and status below)
+    NotStarted, // the program could not be started
+    Cancelled,  // the waiter gave up on the user's word
+    TimedOut,   // the time limit ran out
+};
+
+// How a caller waits for the started validator: return Ended once it has ended, Cancelled or
+// TimedOut to have it stopped. remainingMs is what is left of the time limit. The default
+// waits blocking; the editor waits with a dialog that keeps the window painted.
+using ValidatorWaiter = std::function<ValidatorOutcome(QProcess& process, int remainingMs)>;
+
+struct ValidatorRun {
+    QString program;    // absolute path of the validator
+    QString workingDir; // where the temporary file and the log lie
+    const ValidatorPage* page = nullptr;
+    QByteArray text;    // the page's text as the file holds it
+    int timeoutMs = kDefaultValidatorTimeoutMs;
+};
+
+struct ValidatorResult {
+    ValidatorOutcome outcome = ValidatorOutcome::NotStarted;
+    int exitCode = 0;
+    bool crashed = false;   // ended by a signal
+    QString startError;     // why it could not be started
+};
+
+// Runs the validator once. Writing the temporary file fails with the cannot-create message
+// and starts nothing.
+ValidatorResult RunValidatorProcess(const ValidatorRun& run, const ValidatorWaiter& wait = {});
+
+// The log the validator wrote, as lines; throws LumenpadError with the cannot-open message.
+QStringList ReadValidatorLog(const QString& workingDir, const ValidatorPage& page);
+
+// "60 seconds", "1 second", "1500 milliseconds": a time limit as a message names it.
+QString TimeLimitText(int ms);

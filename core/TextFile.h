@@ -1,0 +1,51 @@
+#pragma once
+
+// Text files as every reader and writer of the program handles them: whole files read through
+// the system calls (so a failure keeps its errno), 8-bit text decoded as UTF-8 when it is
+// valid UTF-8 and as Latin-1 otherwise (so no byte is ever lost), lines split at CR LF, LF or
+// CR, and files replaced atomically.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+enum class TextEncoding { Utf8, Latin1 };
+
+// Whether a UTF-8 byte order mark at the start stays in the text as U+FEFF. Shader files keep
+// it, so saving gives back the same bytes; data files drop it, as it is no part of an entry.
+enum class ByteOrderMark { Drop, Keep };
+
+// UTF-8 when the bytes are valid UTF-8, otherwise Latin-1 (every byte one character).
+QString DecodeUtf8OrLatin1(QByteArrayView bytes, TextEncoding* encoding = nullptr,
+                           ByteOrderMark bom = ByteOrderMark::Drop);
+
+// A line ends at CR LF, at LF alone or at CR alone; a break after the last line adds no
+// line; an empty line is an empty entry. Lines are kept verbatim and in order.
+QStringList SplitLines(QStringView text);
+
+// Reads a whole file into bytes; returns 0 or the errno of the failing call.
+int ReadFileBytes(const QString& path, QByteArray& bytes);
+
+// Reads a whole file; throws LumenpadError with the file-open message naming path.
+QByteArray ReadWholeFile(const QString& path);
+
+// Writes a file atomically: a temporary file beside it is renamed over it only after all
+// bytes reached the disk, so a failed write leaves the old file whole. An existing file keeps
+// its permissions; a symbolic link keeps pointing at the file it names. Returns 0 or errno.
+int WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// The system's reason for an errno value, as the user reads it.
+QString SystemReason(int errorNumber);
+
+// The program's own short messages for the errno values of its data files:
+// "Datei nicht gefunden", "Dateizugriff verweigert", "Zu wenig Speicherplatz", otherwise
+// "E/A-Fehler <errno>".
+QString IoErrorMessage(int errorNumber);
+
+// An optionally signed decimal integer that fits an int, and nothing else ("+-5", "", "5x"
+// and overflowing numbers are none). The data files cut their number tokens at 32 characters
+// before they get here.
+bool ParseIntegerToken(QStringView token, int& value);
+inline constexpr qsizetype kMaxNumberTokenLength = 32;
