@@ -263,7 +263,7 @@ TEST_F(CheckTool, HelpDescribesTheUsage)
 {
     const ToolRun r = run({QStringLiteral("--help")});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.startsWith(QLatin1String("Usage: lumenpad-check [--validator] [--driver] [--link] VERT FRAG\n")))
+    EXPECT_TRUE(r.out.startsWith(QLatin1String("Usage: lumenpad-check [--validator] [--driver] [--link] [--timeout SECONDS] VERT FRAG\n")))
         << r.out.toStdString();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
 }
