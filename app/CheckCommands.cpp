@@ -3,6 +3,7 @@
 #include "MainForm.h"
 
 #include "DriverCheck.h"
+#include "TargetDriverCheck.h"
 #include "GLBinding.h"
 #include "GLContext.h"
 #include "HelpSystem.h"
@@ -23,30 +24,48 @@ QByteArray pageFileText(const ShaderEditor& editor, const TSyntaxRichEdit& docum
 
 } // namespace
 
+// On a chosen target the validator is told it, and the panel says it under the heading.
 void TMainForm::ToolButton6Click()
 {
     runCheck(CheckedPages::Vertex, [this] {
-        RunValidator(this, ValidatorDir, VertexValidatorPage(), pageFileText(*ShaderRichEdit, VSDocument),
-                     *glslValidateMemo, options_.validatorRun);
+        const ShaderTarget target = currentTarget();
+        RunValidator(this, ValidatorDir, ValidatorPageFor(ShaderStage::Vertex, target),
+                     pageFileText(*ShaderRichEdit, VSDocument), *glslValidateMemo, options_.validatorRun);
+        noteTarget(target);
     });
 }
 
 void TMainForm::ToolButton7Click()
 {
     runCheck(CheckedPages::Fragment, [this] {
-        RunValidator(this, ValidatorDir, FragmentValidatorPage(), pageFileText(*ShaderRichEditFS, FSDocument),
-                     *glslValidateMemo, options_.validatorRun);
+        const ShaderTarget target = currentTarget();
+        RunValidator(this, ValidatorDir, ValidatorPageFor(ShaderStage::Fragment, target),
+                     pageFileText(*ShaderRichEditFS, FSDocument), *glslValidateMemo, options_.validatorRun);
+        noteTarget(target);
     });
+}
+
+void TMainForm::noteTarget(const ShaderTarget& target)
+{
+    const QStringList& lines = glslValidateMemo->lines();
+    if (target.api != TargetApi::Auto && !lines.isEmpty() && lines.first() == QLatin1String("glslValidate output :"))
+        glslValidateMemo->insertLine(1, TargetLine(target));
 }
 
 // The panel is emptied before a driver check starts, so a check that fails on the way
 // leaves no earlier output behind to be taken for its own.
+// On auto the window's own context checks the pages, as it always did; a chosen target
+// gets a context made for it.
 void TMainForm::ToolButton12Click()
 {
     runCheck(CheckedPages::Vertex, [this] {
         glslValidateMemo->clearLines();
+        const QStringList lines = DocumentLines(*ShaderRichEdit->document());
+        const ShaderTarget target = currentTarget();
         glslValidateMemo->replaceLines(
-            CheckSingleShader(MainDC, MainRC, ShaderKind::Vertex, DocumentLines(*ShaderRichEdit->document())).lines);
+            target.api == TargetApi::Auto
+                ? CheckSingleShader(MainDC, MainRC, ShaderKind::Vertex, lines).lines
+                : CheckForTarget(MainDC, target, {StageSource{ShaderStage::Vertex, lines}}, false).lines);
     });
 }
 
@@ -54,8 +73,12 @@ void TMainForm::ToolButton13Click()
 {
     runCheck(CheckedPages::Fragment, [this] {
         glslValidateMemo->clearLines();
+        const QStringList lines = DocumentLines(*ShaderRichEditFS->document());
+        const ShaderTarget target = currentTarget();
         glslValidateMemo->replaceLines(
-            CheckSingleShader(MainDC, MainRC, ShaderKind::Fragment, DocumentLines(*ShaderRichEditFS->document())).lines);
+            target.api == TargetApi::Auto
+                ? CheckSingleShader(MainDC, MainRC, ShaderKind::Fragment, lines).lines
+                : CheckForTarget(MainDC, target, {StageSource{ShaderStage::Fragment, lines}}, false).lines);
     });
 }
 
@@ -63,9 +86,16 @@ void TMainForm::ToolButton14Click()
 {
     runCheck(CheckedPages::Both, [this] {
         glslValidateMemo->clearLines();
-        glslValidateMemo->replaceLines(CheckLinkedShaders(MainDC, MainRC, DocumentLines(*ShaderRichEdit->document()),
-                                                          DocumentLines(*ShaderRichEditFS->document()))
-                                           .lines);
+        const QStringList vertex = DocumentLines(*ShaderRichEdit->document());
+        const QStringList fragment = DocumentLines(*ShaderRichEditFS->document());
+        const ShaderTarget target = currentTarget();
+        glslValidateMemo->replaceLines(
+            target.api == TargetApi::Auto
+                ? CheckLinkedShaders(MainDC, MainRC, vertex, fragment).lines
+                : CheckForTarget(MainDC, target,
+                                 {StageSource{ShaderStage::Vertex, vertex}, StageSource{ShaderStage::Fragment, fragment}},
+                                 true)
+                      .lines);
     });
 }
 

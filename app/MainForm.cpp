@@ -130,6 +130,7 @@ void TMainForm::buildControls()
     ToolBar1->addWidget(ComboBoxSourceHighlight);
     separator("ToolButton15");
     ToolButton10 = button("ToolButton10", 8, {});
+    buildTargetControls();
 
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -226,6 +227,9 @@ void TMainForm::connectHandlers()
     connect(glslValidateMemo, &OutputPanel::lineActivated, this,
             [this](int index) { RunHandler(*dialogs_, [&] { OutputLineActivated(index); }); });
     connect(StartTimer, &QTimer::timeout, this, [this] { runGuarded(&TMainForm::StartTimerTimer); });
+    connect(TargetChooser, &QComboBox::activated, this, [this] { runGuarded(&TMainForm::TargetChooserChange); });
+    connect(CheckAllTargetsButton, &QToolButton::clicked, this,
+            [this] { runGuarded(&TMainForm::CheckAllTargetsClick); });
 }
 
 TMainForm::Page TMainForm::vertexPage()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ShaderDocument.h"
+#include "ShaderTarget.h"
 #include "ValidatorRun.h"
 
 #include <QElapsedTimer>
@@ -69,6 +70,10 @@ public:
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QTimer* StartTimer = nullptr;
+    // After the specified controls: the target the checks are made for, and the check of the
+    // active page on the standard set of targets.
+    QComboBox* TargetChooser = nullptr;
+    QToolButton* CheckAllTargetsButton = nullptr;
 
     // Module state of the window.
     QString ValidatorDir;
@@ -99,6 +104,8 @@ public:
     void ShaderRichEditMouseMove(int x, int y);
     void ShaderRichEditFSMouseMove(int x, int y);
     void StatusBar1Resize();
+    void TargetChooserChange();
+    void CheckAllTargetsClick();
 
     // Recolours every line of an editor (a complete pass; see LineHighlighter).
     void HighlightAllLines(ShaderEditor* editor);
@@ -151,6 +158,11 @@ private:
     void applyStartGeometry();
     void fitFrameToRequest();
     void settleFrame();
+    // The target controls, and the target the checks are made for (auto when none is chosen).
+    void buildTargetControls();
+    ShaderTarget currentTarget() const;
+    // Says under the validator's heading which target it checked (nothing on auto).
+    void noteTarget(const ShaderTarget& target);
     // Start-up and shutdown steps of the hint catalogue and the OpenGL context.
     void createHelpSystem();
     void openGraphics();

@@ -17,6 +17,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The program's own settings file goes to this run's folder, never the user's.
+export XDG_CONFIG_HOME=$work/config
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 check() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }

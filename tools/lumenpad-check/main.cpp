@@ -6,14 +6,20 @@
 #include "LumenpadError.h"
 #include "ShaderChecks.h"
 #include "ShaderDocument.h"
+#include "CheckVerdict.h"
+#include "TargetMatrix.h"
 #include "TextFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -36,6 +42,7 @@ void PrintTrouble(const QString& message)
 struct ShaderFile {
     QString name; // as given on the command line
     DecodedShaderText decoded;
+    ShaderStage stage = ShaderStage::Vertex;
 
     // What the validator run writes for the page: the page's own encoding, CR LF line ends.
     QByteArray validatorText() const
@@ -53,6 +60,67 @@ ShaderFile ReadShaderFile(const QString& name)
     return {name, DecodeShaderText(ReadWholeFile(path), path)};
 }
 
+// Every file read, each with its stage: as given or named, else from its #pragma, else (two
+// files and neither says) vertex then fragment, the order this program always took them in.
+QList<ShaderFile> ReadShaderFiles(const QList<CheckFile>& given)
+{
+    QList<ShaderFile> files;
+    QList<std::optional<ShaderStage>> stages;
+    for (const CheckFile& file : given) {
+        files.append(ReadShaderFile(file.path));
+        stages.append(file.stage ? file.stage : StageFromPragma(files.last().decoded.text.toStdString()));
+    }
+    if (files.size() == 2 && !stages[0] && !stages[1])
+        stages = {ShaderStage::Vertex, ShaderStage::Fragment};
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (!stages[i])
+            throw LumenpadError(QStringLiteral("cannot tell the stage of %1: give --stage, name it .vert, .tesc, .tese, "
+                                               ".geom, .frag or .comp, or add #pragma shader_stage(...)")
+                                    .arg(files[i].name));
+        files[i].stage = *stages[i];
+    }
+    return files;
+}
+
+// The validator on each file, up to jobs at once; the reports in the files' order. A run that
+// could not happen throws, after the reports before it were given.
+QList<CheckReport> RunValidatorChecks(const QString& validator, const QList<ShaderFile>& files,
+                                      const ShaderTarget& target, int timeoutMs, int jobs)
+{
+    struct Job {
+        CheckReport report;
+        std::optional<QString> trouble;
+    };
+    std::vector<Job> done(size_t(files.size()));
+    std::atomic<qsizetype> next{0};
+    const auto work = [&] {
+        for (qsizetype i = next++; i < files.size(); i = next++) {
+            try {
+                done[size_t(i)].report = RunValidatorCheck(validator, ValidatorPageFor(files[i].stage, target),
+                                                           files[i].validatorText(), timeoutMs);
+            } catch (const LumenpadError& e) {
+                done[size_t(i)].trouble = e.message();
+            } catch (const std::exception& e) {
+                done[size_t(i)].trouble = QString::fromLocal8Bit(e.what());
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int w = 1; w < std::min<qsizetype>(jobs, files.size()); ++w)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers)
+        worker.join();
+
+    QList<CheckReport> reports;
+    for (Job& job : done) {
+        if (job.trouble)
+            throw LumenpadError(*job.trouble);
+        reports.append(std::move(job.report));
+    }
+    return reports;
+}
+
 // The panel's lines as it shows them: without CR characters.
 void PrintReport(const QString& title, const CheckReport& report)
 {
@@ -65,8 +133,7 @@ void PrintReport(const QString& title, const CheckReport& report)
 
 int RunChecks(const CheckOptions& options)
 {
-    const ShaderFile vertex = ReadShaderFile(options.vertexPath);
-    const ShaderFile fragment = ReadShaderFile(options.fragmentPath);
+    const QList<ShaderFile> files = ReadShaderFiles(options.files);
 
     const QString validator = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("glslvalidate"));
     if (options.validator && !QFileInfo(validator).isExecutable())
@@ -76,26 +143,63 @@ int RunChecks(const CheckOptions& options)
     if (options.driver || options.link)
         driver = std::make_unique<DriverSession>();
 
+    // Linked in the pipeline's order, whatever the order on the command line.
+    QList<ShaderFile> pipeline = files;
+    std::stable_sort(pipeline.begin(), pipeline.end(),
+                     [](const ShaderFile& a, const ShaderFile& b) { return a.stage < b.stage; });
+    const bool classicPair = pipeline.size() == 2 && pipeline[0].stage == ShaderStage::Vertex
+                             && pipeline[1].stage == ShaderStage::Fragment;
+
     const int timeoutMs = options.timeoutSeconds * 1000;
     bool errorReported = false;
-    const auto report = [&](const QString& title, const CheckReport& result) {
-        PrintReport(title, result);
-        errorReported = errorReported || result.reportsError;
-    };
-    if (options.validator) {
-        report(QStringLiteral("glslValidate: ") + vertex.name,
-               RunValidatorCheck(validator, VertexValidatorPage(), vertex.validatorText(), timeoutMs));
-        report(QStringLiteral("glslValidate: ") + fragment.name,
-               RunValidatorCheck(validator, FragmentValidatorPage(), fragment.validatorText(), timeoutMs));
+    QList<TargetRow> rows;
+    for (const ShaderTarget& target : options.targets) {
+        const bool automatic = target.api == TargetApi::Auto;
+        const QString tag = automatic ? QString() : QStringLiteral(" [%1]").arg(QString::fromStdString(TargetName(target)));
+        TargetRow row;
+        row.target = target;
+        const auto report = [&](const QString& title, const CheckReport& result, Verdict& verdict) {
+            PrintReport(title, result);
+            errorReported = errorReported || result.reportsError;
+            if (!result.ran)
+                return;
+            const Verdict now = result.reportsError ? Verdict::Failed : Verdict::Passed;
+            if (verdict != Verdict::Failed)
+                verdict = now;
+            if (row.firstError.isEmpty() && result.reportsError)
+                row.firstError = FirstErrorLine(result.lines);
+        };
+        if (options.validator) {
+            const QList<CheckReport> reports = RunValidatorChecks(validator, files, target, timeoutMs, options.jobs);
+            for (qsizetype i = 0; i < files.size(); ++i)
+                report(QStringLiteral("glslValidate") + tag + QStringLiteral(": ") + files[i].name, reports[i], row.validator);
+        }
+        if (options.driver) {
+            for (const ShaderFile& file : files) {
+                const bool classic = automatic && (file.stage == ShaderStage::Vertex || file.stage == ShaderStage::Fragment);
+                const ShaderKind kind = file.stage == ShaderStage::Vertex ? ShaderKind::Vertex : ShaderKind::Fragment;
+                report(QStringLiteral("driver") + tag + QStringLiteral(": ") + file.name,
+                       classic ? driver->checkSingle(kind, file.lines())
+                               : driver->checkTarget(target, {StageSource{file.stage, file.lines()}}, false),
+                       row.driver);
+            }
+        }
+        if (options.link && pipeline.size() > 1) {
+            QStringList names;
+            QList<StageSource> sources;
+            for (const ShaderFile& file : pipeline) {
+                names.append(file.name);
+                sources.append(StageSource{file.stage, file.lines()});
+            }
+            report(QStringLiteral("driver link") + tag + QStringLiteral(": ") + names.join(QStringLiteral(" + ")),
+                   automatic && classicPair ? driver->checkLinked(pipeline[0].lines(), pipeline[1].lines())
+                                            : driver->checkTarget(target, sources, true),
+                   row.driver);
+        }
+        rows.append(row);
     }
-    if (options.driver) {
-        report(QStringLiteral("driver: ") + vertex.name, driver->checkSingle(ShaderKind::Vertex, vertex.lines()));
-        report(QStringLiteral("driver: ") + fragment.name, driver->checkSingle(ShaderKind::Fragment, fragment.lines()));
-    }
-    if (options.link) {
-        report(QStringLiteral("driver link: ") + vertex.name + QStringLiteral(" + ") + fragment.name,
-               driver->checkLinked(vertex.lines(), fragment.lines()));
-    }
+    if (rows.size() > 1)
+        PrintReport(QStringLiteral("targets"), CheckReport{FormatMatrix(rows)});
     return errorReported ? kExitErrorReported : kExitClean;
 }
 
