@@ -339,6 +339,75 @@ TEST_F(CheckTool, ValidatorMissingBesideTheProgram)
     EXPECT_EQ(driver.exitCode, 0) << driver.err.toStdString();
 }
 
+// ---- any stage, any target ----
+
+const QByteArray kTessVertex = "layout(location = 0) in vec4 p;\nvoid main() { gl_Position = p; }\n";
+const QByteArray kTessControl = "layout(vertices = 3) out;\nvoid main()\n{\n"
+                                "    gl_out[gl_InvocationID].gl_Position = gl_in[gl_InvocationID].gl_Position;\n"
+                                "    gl_TessLevelOuter[0] = 1.0;\n    gl_TessLevelOuter[1] = 1.0;\n"
+                                "    gl_TessLevelOuter[2] = 1.0;\n    gl_TessLevelInner[0] = 1.0;\n}\n";
+const QByteArray kTessEvaluation = "layout(triangles) in;\nvoid main()\n{\n    gl_Position = gl_in[0].gl_Position * "
+                                   "gl_TessCoord.x + gl_in[1].gl_Position * gl_TessCoord.y + gl_in[2].gl_Position * "
+                                   "gl_TessCoord.z;\n}\n";
+const QByteArray kCoreFragment = "out vec4 colour;\nvoid main() { colour = vec4(1.0); }\n";
+const QByteArray kGeometry = "layout(points) in;\nlayout(points, max_vertices = 1) out;\n"
+                             "void main()\n{\n    gl_Position = gl_in[0].gl_Position;\n    EmitVertex();\n}\n";
+const QByteArray kCompute = "layout(local_size_x = 8) in;\nvoid main()\n{\n}\n";
+const QByteArray kVulkanVertex = "#version 450\nlayout(location = 0) out float index;\n"
+                                 "void main()\n{\n    index = float(gl_VertexIndex);\n    gl_Position = vec4(0.0);\n}\n";
+const QByteArray kFixedFunctionVertex = "void main()\n{\n    gl_Position = gl_ModelViewMatrix * gl_Vertex;\n}\n";
+
+struct StagesCase {
+    const char* name;
+    QList<std::pair<const char*, QByteArray>> files;
+    QStringList arguments; // the files follow
+    int exitCode;
+    const char* outContains; // or nullptr
+};
+
+void PrintTo(const StagesCase& c, std::ostream* os) { *os << c.name; }
+
+class StagesAndTargets : public CheckTool, public ::testing::WithParamInterface<StagesCase> {};
+
+TEST_P(StagesAndTargets, CheckedOnTheRealValidatorAndDriver)
+{
+    const StagesCase& c = GetParam();
+    QStringList arguments = c.arguments;
+    for (const auto& [name, text] : c.files) {
+        write(QString::fromLatin1(name), text);
+        arguments << QString::fromLatin1(name);
+    }
+    const ToolRun r = run(arguments);
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out.toStdString() << r.err.toStdString();
+    if (c.outContains) {
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.outContains))) << r.out.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StagesAndTargets,
+    ::testing::Values(
+        StagesCase{"Geometry", {{"g.geom", kGeometry}}, {"--target", "gl:150:core"}, 0, "Geometry shader compiled"},
+        StagesCase{"TessellationPipelineInAnyOrder",
+                   {{"t.frag", kCoreFragment}, {"t.tese", kTessEvaluation}, {"t.vert", kTessVertex}, {"t.tesc", kTessControl}},
+                   {"--target", "gl:400:core"}, 0, "driver link [gl:400:core]: t.vert + t.tesc + t.tese + t.frag"},
+        StagesCase{"ComputeOnDesktopAndEs", {{"c.comp", kCompute}}, {"--target", "gl:430:core", "--target", "es:310"}, 0,
+                   "OpenGL ES"},
+        StagesCase{"PairGivenFragmentFirst", {{"p.frag", kFragment}, {"p.vert", kVertex}}, {}, 0,
+                   "driver link: p.vert + p.frag"},
+        StagesCase{"VertexIndexOnVulkan", {{"v.vert", kVulkanVertex}}, {"--target", "vulkan:1.0"}, 0,
+                   "the driver check does not apply"},
+        StagesCase{"VertexIndexOnCore", {{"v.vert", kVulkanVertex}}, {"--target", "gl:330:core"}, 1, nullptr},
+        StagesCase{"CoreContextRefusesFixedFunction", {{"m.vert", kFixedFunctionVertex}}, {"--driver", "--target", "gl:330:core"},
+                   1, "Core Profile"},
+        StagesCase{"AutoAcceptsFixedFunction", {{"m.vert", kFixedFunctionVertex}}, {"--driver"}, 0, nullptr},
+        StagesCase{"EsContextForAnEsTarget", {{"e.frag", "precision mediump float;\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n"}},
+                   {"--driver", "--target", "es:300"}, 0, "OpenGL ES 3"},
+        StagesCase{"MatrixForSeveralTargets", {{"m.vert", kFixedFunctionVertex}}, {"-j", "2", "--target", "all"}, 1,
+                   "gl:330:core   FAILED     FAILED     ERROR: 0:3: 'gl_ModelViewMatrix' : undeclared identifier"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The shared validator runner's time limit, from the command line: a validator that starts a
 // child and hangs is stopped together with everything it started.
 TEST_F(CheckTool, TimeLimitStopsTheValidatorAndWhatItStarted)

@@ -20,7 +20,11 @@ trap cleanup EXIT
 # The program's own settings file goes to this run's folder, never the user's.
 export XDG_CONFIG_HOME=$work/config
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$work/editor.log" ] && { echo "-- the editor's output:" >&2; tail -n 30 "$work/editor.log" >&2; }
+  exit 1
+}
 check() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }
 
 # A display nobody else uses.
@@ -30,7 +34,9 @@ done
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+# A loaded machine may take a while to bring the server up; the editor cannot start before.
+for _ in $(seq 300); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the X server on $display did not start"
 
 cp -r "$program_dir" "$work/prog"
 rm -f "$work/prog/config.txt"
