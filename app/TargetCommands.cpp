@@ -89,14 +89,14 @@ void TMainForm::CheckAllTargetsClick()
     }
 
     QStringList lines{(vertex ? QStringLiteral("Targets of the vertex page:") : QStringLiteral("Targets of the fragment page:"))};
-    lines += FormatMatrix(rows);
+    lines += FormatMatrix(rows, MatrixLayout::Sentences);
     if (!haveValidator)
         lines.append(QStringLiteral("glslvalidate was not found in the validator directory; the validator did not run."));
     glslValidateMemo->replaceLines(lines);
 
     // A row's first error takes the caret to its line on a double-click, as a log line does.
     panelTargets_.clear();
-    constexpr int kFirstRowLine = 2; // after the title and the column heads
+    constexpr int kFirstRowLine = 1; // after the title
     for (int i = 0; i < rows.size(); ++i) {
         const std::optional<LogMessage> message = ParseLogLine(rows[i].firstError);
         if (message)

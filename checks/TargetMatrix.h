@@ -18,8 +18,11 @@ struct TargetRow {
     QString firstError; // the first error line of either check; empty when none failed
 };
 
-// "Target        Validator  Driver     First error" and one aligned line per row.
-QStringList FormatMatrix(const QList<TargetRow>& rows);
+// Aligned columns under "Target  Validator  Driver  First error", for a terminal's fixed-width
+// font; otherwise one line per row that reads well in any font:
+// "gl:330:core: validator FAILED, driver FAILED - ERROR: 0:3: ...".
+enum class MatrixLayout { Columns, Sentences };
+QStringList FormatMatrix(const QList<TargetRow>& rows, MatrixLayout layout = MatrixLayout::Columns);
 
 // The verdict of a check's output: Failed when a line reports an error.
 Verdict VerdictOf(const QStringList& lines);

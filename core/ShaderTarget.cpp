@@ -169,7 +169,7 @@ std::string VersionLineFor(const ShaderTarget& target)
 
 bool LineDirectiveNamesNextLine(const ShaderTarget& target)
 {
-    return target.api == TargetApi::OpenGLES ? target.version >= 300 : target.version >= 330;
+    return target.api == TargetApi::OpenGLES || target.version >= 330;
 }
 
 std::optional<std::string> VersionContradiction(std::string_view text, const ShaderTarget& target)

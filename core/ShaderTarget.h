@@ -38,8 +38,8 @@ const std::vector<ShaderTarget>& StandardTargets();
 // core", "#version 300 es"); empty for auto and Vulkan, which keep the shader's own handling.
 std::string VersionLineFor(const ShaderTarget& target);
 
-// The GLSL rule for "#line N": from GLSL 3.30 and ES 3.00 on, N numbers the next line;
-// before, the next line is N + 1.
+// The rule compilers follow for "#line N": in OpenGL ES and from GLSL 3.30 on, N numbers the
+// next line; in desktop GLSL before 3.30 the next line is N + 1.
 bool LineDirectiveNamesNextLine(const ShaderTarget& target);
 
 // The error a shader's own #version gives on a target that says otherwise, in glslang's form

@@ -29,10 +29,10 @@ TEST(ShaderTarget, WrittenFormsAndTheirCanonicalNames)
 
 TEST(ShaderTarget, TextWithoutVersionKeepsItsLineNumbers)
 {
-    // GLSL 3.30 and ES 3.00 number the line after "#line N" N; earlier versions N + 1.
+    // ES and GLSL 3.30 on number the line after "#line N" N; desktop GLSL before 3.30 N + 1.
     EXPECT_EQ(TextForTarget("x\n", *ParseTarget("gl:330")), "#version 330 core\n#line 1\nx\n");
     EXPECT_EQ(TextForTarget("x\n", *ParseTarget("gl:120")), "#version 120\n#line 0\nx\n");
-    EXPECT_EQ(TextForTarget("x\n", *ParseTarget("es:100")), "#version 100\n#line 0\nx\n");
+    EXPECT_EQ(TextForTarget("x\n", *ParseTarget("es:100")), "#version 100\n#line 1\nx\n");
     EXPECT_EQ(TextForTarget("x\n", *ParseTarget("es:300")), "#version 300 es\n#line 1\nx\n");
     EXPECT_EQ(TextForTarget("x\n", ShaderTarget{}), "x\n");
     EXPECT_EQ(TextForTarget("#version 130\nx\n", *ParseTarget("gl:130")), "#version 130\nx\n");

@@ -32,7 +32,7 @@ constexpr int kExitCompiled = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitTrouble = 2;
 
-void PrintUsage()
+void PrintUsage(std::FILE* stream = stderr)
 {
     std::fputs("usage: glslvalidate /v FILE   check FILE as a vertex shader, write vertex.log\n"
                "       glslvalidate /f FILE   check FILE as a fragment shader, write fragment.log\n"
@@ -55,9 +55,11 @@ void PrintUsage()
                "  --log NAME     the log file to write (default: the stage's name and .log)\n"
                "  --spirv-val P  the SPIR-V validator to run (default: spirv-val from PATH)\n"
                "\n"
+               "  --help         show this text\n"
+               "\n"
                "exit status: 0 compiled, 1 not compiled, 2 bad usage or a file that could not be\n"
                "read or written\n",
-               stderr);
+               stream);
 }
 
 struct Arguments {
@@ -240,6 +242,10 @@ std::string RunSpirvValidator(const std::string& program, const std::string& mod
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string_view(argv[1]) == "--help") {
+        PrintUsage(stdout);
+        return kExitCompiled;
+    }
     const std::optional<Arguments> arguments = ParseArguments(argc, argv);
     if (!arguments) {
         PrintUsage();
