@@ -2,6 +2,7 @@
 
 #include "GLBinding.h"
 #include "GLContext.h"
+#include "IncludeExpander.h"
 
 #include <cstring>
 #include <limits>
@@ -225,7 +226,10 @@ DriverLog CheckForTarget(void* dc, const ShaderTarget& target, const QList<Stage
         const GLint length = GLint(text.size());
         api.shaderSource(shader, 1, &string, &length);
         api.compileShader(shader);
+        const qsizetype first = log.lines.size();
         AddLogLines(InfoLog(shader, api.getShaderiv, api.getShaderInfoLog), log.lines);
+        for (qsizetype i = first; i < log.lines.size(); ++i)
+            log.lines[i] = MapLogLine(log.lines[i], source.expansion);
         api.attachShader(program, shader);
     }
     if (link || (sources.size() == 1 && LinksAlone(target, sources.first().stage))) {

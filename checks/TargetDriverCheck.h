@@ -7,6 +7,7 @@
 // the ARB shader objects stay the way the toolbar's checks on "auto" work (DriverCheck.h).
 
 #include "DriverCheck.h"
+#include "IncludeExpander.h"
 #include "ShaderTarget.h"
 
 #include <QList>
@@ -16,6 +17,9 @@
 struct StageSource {
     ShaderStage stage = ShaderStage::Vertex;
     QStringList lines; // the page's lines, as DocumentLines gives them
+    // After includes were expanded (the mapped form): where each line came from, so the
+    // driver's messages name the file and line they stand in. Without includes: empty.
+    ExpandedShader expansion;
 };
 
 // The line that opens a targeted check's output after the driver's header.

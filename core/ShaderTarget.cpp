@@ -192,6 +192,15 @@ std::string TextForTarget(std::string_view text, const ShaderTarget& target)
     return versionLine + "\n#line " + (LineDirectiveNamesNextLine(target) ? "1" : "0") + "\n" + std::string(text);
 }
 
+bool LineDirectiveNamesNextLine(std::string_view text, const ShaderTarget& target)
+{
+    if (const std::optional<VersionDirective> own = FindVersionDirective(text))
+        return own->profile == "es" || own->version == 100 || own->version >= 330;
+    if (target.api == TargetApi::Auto || target.api == TargetApi::Vulkan)
+        return target.api == TargetApi::Vulkan;
+    return LineDirectiveNamesNextLine(target);
+}
+
 ContextVersion ContextVersionFor(const ShaderTarget& target)
 {
     const int v = target.version;

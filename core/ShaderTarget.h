@@ -51,6 +51,10 @@ std::optional<std::string> VersionContradiction(std::string_view text, const Sha
 // line first and a "#line" that keeps its own line numbers; any other text is given as it is.
 std::string TextForTarget(std::string_view text, const ShaderTarget& target);
 
+// The #line rule of a text on a target: its own #version decides; without one, the target's
+// version (desktop GLSL 1.10 on auto).
+bool LineDirectiveNamesNextLine(std::string_view text, const ShaderTarget& target);
+
 // The OpenGL (ES) context version a target needs, e.g. {3, 3} for gl:330, {2, 0} for es:100;
 // {0, 0} for auto (whatever the driver gives) and Vulkan (no context applies).
 struct ContextVersion {

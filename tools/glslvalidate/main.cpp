@@ -55,7 +55,7 @@ void PrintUsage(std::FILE* stream = stderr)
                "  --log NAME     the log file to write (default: the stage's name and .log)\n"
                "  --spirv-val P  the SPIR-V validator to run (default: spirv-val from PATH)\n"
                "\n"
-               "  --help         show this text\n"
+               "  --help         show this text; --version names the glslang it is built on\n"
                "\n"
                "exit status: 0 compiled, 1 not compiled, 2 bad usage or a file that could not be\n"
                "read or written\n",
@@ -244,6 +244,11 @@ int main(int argc, char** argv)
 {
     if (argc == 2 && std::string_view(argv[1]) == "--help") {
         PrintUsage(stdout);
+        return kExitCompiled;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        const glslang::Version v = glslang::GetVersion();
+        std::printf("glslvalidate on glslang %d.%d.%d%s\n", v.major, v.minor, v.patch, v.flavor ? v.flavor : "");
         return kExitCompiled;
     }
     const std::optional<Arguments> arguments = ParseArguments(argc, argv);

@@ -1,5 +1,7 @@
 #include "CheckOptions.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 // The value after an option: "--timeout 5" or "-j4".
@@ -84,6 +86,32 @@ ParsedArguments ParseCheckArguments(const QStringList& arguments)
                                            "vulkan:1.0 ... vulkan:1.3, not \"%1\"").arg(name.value_or(QString())));
             if (!options.targets.contains(*target))
                 options.targets.append(*target);
+        } else if (argument == QLatin1String("-I") || (argument.startsWith(QLatin1String("-I")) && argument.size() > 2)) {
+            const std::optional<QString> dir = TakeValue(arguments, i, argument.mid(2));
+            if (!dir || dir->isEmpty())
+                return fail(QStringLiteral("-I needs a folder"));
+            options.includePaths.append(*dir);
+        } else if (argument == QLatin1String("-D") || (argument.startsWith(QLatin1String("-D")) && argument.size() > 2)) {
+            const std::optional<QString> define = TakeValue(arguments, i, argument.mid(2));
+            static const QRegularExpression kName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+            const QString name = define ? define->section(QLatin1Char('='), 0, 0) : QString();
+            if (!kName.match(name).hasMatch())
+                return fail(QStringLiteral("-D needs NAME or NAME=VALUE, not \"%1\"").arg(define.value_or(QString())));
+            options.defines.append({name, define->contains(QLatin1Char('=')) ? define->section(QLatin1Char('='), 1) : QString()});
+        } else if (argument == QLatin1String("--format")) {
+            const QString name = TakeValue(arguments, i, {}).value_or(QString());
+            if (name == QLatin1String("human"))
+                options.format = OutputFormat::Human;
+            else if (name == QLatin1String("gcc"))
+                options.format = OutputFormat::Gcc;
+            else if (name == QLatin1String("json"))
+                options.format = OutputFormat::Json;
+            else if (name == QLatin1String("sarif"))
+                options.format = OutputFormat::Sarif;
+            else
+                return fail(QStringLiteral("--format needs human, gcc, json or sarif, not \"%1\"").arg(name));
+        } else if (argument == QLatin1String("--werror")) {
+            options.werror = true;
         } else if (argument == QLatin1String("--stage")) {
             const std::optional<QString> name = TakeValue(arguments, i, {});
             stage = name ? ParseStage(name->toStdString()) : std::nullopt;
@@ -130,6 +158,14 @@ QString CheckHelpText()
         "               .tesc, .tese, .geom, .frag, .comp, also name.frag.glsl), then a line\n"
         "               #pragma shader_stage(...) in it; two files without either are taken as\n"
         "               VERT and FRAG, in that order.\n"
+        "  -I DIR       look for #include files in DIR after the including file's folder\n"
+        "               (repeatable); both checks take the includes\n"
+        "  -D NAME[=VALUE]  define a macro for both checks\n"
+        "  --format F   human (the default): each check's log under its title, a message given\n"
+        "               by several checks at one place shown once with their names, a summary\n"
+        "               line last; gcc: path:line:col: error|warning: message [checks], one\n"
+        "               line each; json: one JSON document; sarif: SARIF 2.1.0\n"
+        "  --werror     warnings fail the run too\n"
         "  -j N         run up to N validator checks at once (default 1)\n"
         "  --timeout SECONDS\n"
         "               stop glslvalidate, and whatever it started, after SECONDS\n"
@@ -141,7 +177,7 @@ QString CheckHelpText()
         "through EGL; no display is needed. A target the driver offers no context for is\n"
         "said so and not counted as an error.\n"
         "\n"
-        "Exit status: 0 no check reported an error (warnings may have been reported),\n"
-        "1 a check reported an error, 2 bad usage, an unreadable file or a check that\n"
-        "could not run.\n");
+        "Exit status: 0 no check reported an error (warnings may have been reported,\n"
+        "unless --werror), 1 a check reported an error, 2 bad usage, an unreadable file or\n"
+        "a check that could not run.\n");
 }

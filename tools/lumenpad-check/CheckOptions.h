@@ -5,6 +5,7 @@
 #include "ShaderTarget.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,8 @@ struct CheckFile {
     std::optional<ShaderStage> stage; // from --stage or the file name; else read from the text
 };
 
+enum class OutputFormat { Human, Gcc, Json, Sarif };
+
 struct CheckOptions {
     bool validator = false;  // glslvalidate on each file
     bool driver = false;     // the driver's compile-and-link check of each file alone
@@ -23,6 +26,10 @@ struct CheckOptions {
     int jobs = 1;            // validator runs at once
     QList<ShaderTarget> targets{ShaderTarget{}};
     QList<CheckFile> files;
+    QStringList includePaths;              // -I DIR
+    QList<QPair<QString, QString>> defines; // -D NAME[=VALUE]
+    OutputFormat format = OutputFormat::Human;
+    bool werror = false; // warnings fail the run
 };
 
 inline constexpr int kMaxTimeoutSeconds = 24 * 60 * 60;
