@@ -7,8 +7,21 @@
 #include "OutputPanel.h"
 #include "ShaderEditor.h"
 
+#include <QCursor>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QTextBlock>
+
+namespace {
+// Compilers name the page's own text by its string number ("0") or by the validator's
+// temporary file; any other name is a file the page included.
+bool IsIncludedFile(const QString& source)
+{
+    bool numbered = false;
+    source.toInt(&numbered);
+    return !numbered && !source.startsWith(QLatin1String("tmp."));
+}
+} // namespace
 
 void TMainForm::runCheck(CheckedPages pages, const std::function<void()>& check)
 {
@@ -46,12 +59,17 @@ void TMainForm::markDiagnostics(CheckedPages pages)
         const std::optional<LogMessage> message = ParseLogLine(text);
         if (!message || message->severity == LogMessage::Severity::Note)
             continue;
+        // A message in an included file marks nothing on the page; a double-click names it.
+        if (IsIncludedFile(message->source)) {
+            panelTargets_.insert(i, PanelTarget{page, message->line, message->column, message->source});
+            continue;
+        }
         const auto kind = message->severity == LogMessage::Severity::Error ? LineMarker::Kind::Error
                                                                            : LineMarker::Kind::Warning;
         QString shown = text;
         shown.remove(QLatin1Char('\r'));
         page->markers().add(message->line, message->column, kind, shown.trimmed());
-        panelTargets_.insert(i, PanelTarget{page, message->line, message->column});
+        panelTargets_.insert(i, PanelTarget{page, message->line, message->column, {}});
     }
     panelTargetLines_ = lines;
 }
@@ -64,6 +82,11 @@ void TMainForm::OutputLineActivated(int index)
     const auto found = panelTargets_.constFind(index);
     if (found == panelTargets_.constEnd())
         return;
+    if (!found->file.isEmpty()) {
+        QToolTip::showText(QCursor::pos(), QStringLiteral("%1, line %2").arg(found->file).arg(found->line),
+                           glslValidateMemo);
+        return;
+    }
     ShaderEditor* editor = found->editor;
     const QTextBlock block = editor->document()->findBlockByNumber(found->line - 1);
     if (!block.isValid())

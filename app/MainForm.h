@@ -142,6 +142,7 @@ private:
         ShaderEditor* editor;
         int line;   // 1-based
         int column; // 1-based; 0 when not given
+        QString file; // a message in an included file: that file; empty for the page itself
     };
     // Runs a check of pages and marks the lines its messages name.
     void runCheck(CheckedPages pages, const std::function<void()>& check);
@@ -163,6 +164,10 @@ private:
     ShaderTarget currentTarget() const;
     // Says under the validator's heading which target it checked (nothing on auto).
     void noteTarget(const ShaderTarget& target);
+    // The validator on a page, and the driver on pages (linked or one alone), for the chosen
+    // target with the pages' includes expanded.
+    void validatePage(ShaderStage stage);
+    QStringList driverCheck(const QList<ShaderStage>& stages, bool link);
     // Start-up and shutdown steps of the hint catalogue and the OpenGL context.
     void createHelpSystem();
     void openGraphics();

@@ -61,7 +61,10 @@ void TMainForm::CheckAllTargetsClick()
     const ShaderStage stage = vertex ? ShaderStage::Vertex : ShaderStage::Fragment;
     TextEncoding encoding = page.document->encoding;
     const QByteArray fileText = EncodeShaderText(page.editor->pageText(), encoding, LineEndStyle::CrLf);
-    const QList<StageSource> sources{StageSource{stage, DocumentLines(*page.editor->document())}};
+    StageSource source;
+    source.stage = stage;
+    source.lines = DocumentLines(*page.editor->document());
+    const QList<StageSource> sources{source};
     const QString validator = QDir(ValidatorDir).absoluteFilePath(QStringLiteral("glslvalidate"));
     const bool haveValidator = !ValidatorDir.isEmpty() && QFileInfo(validator).isExecutable();
 
@@ -100,7 +103,7 @@ void TMainForm::CheckAllTargetsClick()
     for (int i = 0; i < rows.size(); ++i) {
         const std::optional<LogMessage> message = ParseLogLine(rows[i].firstError);
         if (message)
-            panelTargets_.insert(kFirstRowLine + i, PanelTarget{page.editor, message->line, message->column});
+            panelTargets_.insert(kFirstRowLine + i, PanelTarget{page.editor, message->line, message->column, {}});
     }
     panelTargetLines_ = glslValidateMemo->lines();
 }
