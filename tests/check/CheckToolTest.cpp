@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -403,6 +406,101 @@ INSTANTIATE_TEST_SUITE_P(
         StagesCase{"MatrixForSeveralTargets", {{"m.vert", kFixedFunctionVertex}}, {"-j", "2", "--target", "all"}, 1,
                    "gl:330:core   FAILED     FAILED     ERROR: 0:3: 'gl_ModelViewMatrix' : undeclared identifier"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- includes and the formats for machines ----
+
+class IncludedError : public CheckTool {
+protected:
+    void SetUp() override
+    {
+        CheckTool::SetUp();
+        const QString from = SourcePath(QStringLiteral("tests/check/fixtures/includes/shaders"));
+        QDir().mkpath(dir_.file(QStringLiteral("shaders/lib")));
+        for (const char* name : {"main.frag", "lib/common.glsl", "lib/noise.glsl"})
+            ASSERT_TRUE(QFile::copy(from + QLatin1Char('/') + QLatin1String(name),
+                                    dir_.file(QStringLiteral("shaders/") + QLatin1String(name))));
+    }
+    ToolRun check(const QStringList& format) { return run(format + QStringList{QStringLiteral("shaders/main.frag")}); }
+};
+
+// The planted error is on line 4 of lib/noise.glsl, two includes down.
+TEST_F(IncludedError, EveryFormatNamesTheIncludedFileAndLine)
+{
+    const ToolRun gcc = check({"--format", "gcc"});
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(gcc.exitCode, 1);
+    EXPECT_TRUE(gcc.out.startsWith(QLatin1String("shaders/lib/noise.glsl:4:1: error: 'plantedError' : undeclared "
+                                                 "identifier [validator, driver]\n")))
+        << gcc.out.toStdString();
+    for (const QString& line : gcc.outLines())
+        EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^[^:]+(:\d+:\d+)?: (error|warning|note): .+ \[[a-z, ]+\]$)"))
+                        .match(line).hasMatch()) << line.toStdString();
+
+    const ToolRun human = check({});
+    EXPECT_TRUE(human.out.contains(QLatin1String("ERROR: shaders/lib/noise.glsl:4: 'plantedError' : undeclared identifier")))
+        << human.out.toStdString();
+    EXPECT_TRUE(human.outLines().last().startsWith(QLatin1String("1 file, "))) << human.out.toStdString();
+
+    // The driver alone, whose messages are mapped back from the expanded text.
+    const ToolRun driver = check({"--driver", "--format", "gcc"});
+    EXPECT_TRUE(driver.out.contains(QLatin1String("shaders/lib/noise.glsl:4:"))) << driver.out.toStdString();
+    EXPECT_FALSE(driver.out.contains(QLatin1String("shaders/main.frag:4:"))) << driver.out.toStdString();
+
+    const ToolRun sarif = check({"--format", "sarif"});
+    const QJsonObject root = QJsonDocument::fromJson(sarif.out.toUtf8()).object();
+    EXPECT_EQ(root[QStringLiteral("version")].toString(), QStringLiteral("2.1.0"));
+    EXPECT_FALSE(root[QStringLiteral("$schema")].toString().isEmpty());
+    const QJsonObject run0 = root[QStringLiteral("runs")].toArray().at(0).toObject();
+    const QJsonObject tool = run0[QStringLiteral("tool")].toObject()[QStringLiteral("driver")].toObject();
+    EXPECT_EQ(tool[QStringLiteral("name")].toString(), QStringLiteral("lumenpad-check"));
+    QStringList rules;
+    for (const QJsonValue& rule : tool[QStringLiteral("rules")].toArray())
+        rules << rule.toObject()[QStringLiteral("id")].toString();
+    const QJsonArray results = run0[QStringLiteral("results")].toArray();
+    ASSERT_FALSE(results.isEmpty()) << sarif.out.toStdString();
+    for (const QJsonValue& value : results) {
+        const QJsonObject result = value.toObject();
+        EXPECT_TRUE(rules.contains(result[QStringLiteral("ruleId")].toString()));
+        EXPECT_TRUE(QStringList({"error", "warning", "note"}).contains(result[QStringLiteral("level")].toString()));
+        EXPECT_FALSE(result[QStringLiteral("message")].toObject()[QStringLiteral("text")].toString().isEmpty());
+        const QJsonObject location =
+            result[QStringLiteral("locations")].toArray().at(0).toObject()[QStringLiteral("physicalLocation")].toObject();
+        const QString uri = location[QStringLiteral("artifactLocation")].toObject()[QStringLiteral("uri")].toString();
+        EXPECT_TRUE(uri.startsWith(QLatin1String("shaders/"))) << uri.toStdString();
+        EXPECT_GE(location[QStringLiteral("region")].toObject()[QStringLiteral("startLine")].toInt(), 1);
+    }
+    const QJsonObject first = results.at(0).toObject()[QStringLiteral("locations")].toArray().at(0).toObject();
+    EXPECT_EQ(first[QStringLiteral("physicalLocation")].toObject()[QStringLiteral("artifactLocation")].toObject()
+                  [QStringLiteral("uri")].toString(),
+              QStringLiteral("shaders/lib/noise.glsl"));
+}
+
+// The verdict equals glslang's own tool on the same shader flattened by hand.
+TEST_F(IncludedError, VerdictEqualsGlslangOnTheFlattenedShader)
+{
+    const QByteArray noise = ReadBytes(dir_.file(QStringLiteral("shaders/lib/noise.glsl")));
+    const QByteArray flattened = "#version 330 core\n// shading helpers\n" + noise
+                               + "float shade(vec2 p)\n{\n    return noise(p) * 0.5;\n}\n"
+                                 "out vec4 colour;\nvoid main()\n{\n    colour = vec4(shade(vec2(0.5)));\n}\n";
+    write(QStringLiteral("flat.frag"), flattened);
+    QProcess reference;
+    reference.setWorkingDirectory(dir_.path());
+    reference.start(QStringLiteral("glslangValidator"), {QStringLiteral("flat.frag")});
+    ASSERT_TRUE(reference.waitForFinished(30000));
+    const ToolRun ours = check({"--validator"});
+    EXPECT_EQ(ours.exitCode != 0, reference.exitCode() != 0);
+
+    // Fixed, both agree it compiles.
+    write(QStringLiteral("shaders/lib/noise.glsl"), "float noise(vec2 p)\n{\n    return p.x;\n}\n");
+    EXPECT_EQ(check({"--validator"}).exitCode, 0);
+}
+
+TEST_F(CheckTool, WarningsFailWithWerror)
+{
+    write(QStringLiteral("warns.vert"), "#version 110\n#extension GL_FOO_bar : warn\nvoid main() { gl_Position = gl_Vertex; }\n");
+    EXPECT_EQ(run({QStringLiteral("--validator"), QStringLiteral("warns.vert")}).exitCode, 0);
+    EXPECT_EQ(run({QStringLiteral("--validator"), QStringLiteral("--werror"), QStringLiteral("warns.vert")}).exitCode, 1);
+}
 
 // The shared validator runner's time limit, from the command line: a validator that starts a
 // child and hangs is stopped together with everything it started.
