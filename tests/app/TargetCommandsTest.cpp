@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -98,6 +99,31 @@ TEST_F(Targets, MatrixHasARowPerTargetAndAFailingRowLeadsToItsLine)
     f.ShaderRichEdit->moveCursor(QTextCursor::Start);
     DoubleClickPanelLine(*f.glslValidateMemo, coreRow);
     EXPECT_EQ(f.ShaderRichEdit->textCursor().blockNumber(), 2);
+}
+
+// A page that includes files: both checks name the included file's line, and nothing on the
+// page is marked for it.
+TEST_F(Targets, MessagesInIncludedFilesNameThatFile)
+{
+    const QString from = SourcePath(QStringLiteral("tests/check/fixtures/includes/shaders"));
+    QDir().mkpath(w.dir.file(QStringLiteral("shaders/lib")));
+    for (const char* name : {"main.frag", "lib/common.glsl", "lib/noise.glsl"})
+        QFile::copy(from + QLatin1Char('/') + QLatin1String(name), w.dir.file(QStringLiteral("shaders/") + QLatin1String(name)));
+    TMainForm& f = w.start();
+    f.FSDocument.FileName = w.dir.file(QStringLiteral("shaders/main.frag"));
+    f.ShaderRichEditFS->setPlainText(QString::fromUtf8(ReadBytes(f.FSDocument.FileName)));
+    const QString noise = w.dir.file(QStringLiteral("shaders/lib/noise.glsl"));
+
+    for (QToolButton* button : {f.ToolButton7, f.ToolButton13}) {
+        button->click();
+        ASSERT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join('\n').toStdString();
+        const QStringList& lines = f.glslValidateMemo->lines();
+        const bool named = std::any_of(lines.begin(), lines.end(), [&](const QString& line) {
+            return line.contains(noise + QStringLiteral(":4"));
+        });
+        EXPECT_TRUE(named) << button->objectName().toStdString() << ":\n" << lines.join('\n').toStdString();
+        EXPECT_TRUE(f.ShaderRichEditFS->markers().isEmpty()) << lines.join('\n').toStdString();
+    }
 }
 
 } // namespace
