@@ -90,6 +90,14 @@ TEST_F(Includes, IncludePathsComeAfterTheIncludersFolderAndMacrosAreDefined)
     ASSERT_TRUE(e.error.isEmpty()) << e.error.toStdString();
     EXPECT_TRUE(e.text.contains(QStringLiteral("float extra();")));
     EXPECT_TRUE(e.text.startsWith(QStringLiteral("#version 330 core\n#define QUALITY 2\n#define FAST\n")));
+    // A shader that enables the include extension itself gets the same expansion; the
+    // extension's line is left empty, since the expanded text includes nothing any more.
+    write("shaders/enables.frag", "#version 330 core\n#extension GL_GOOGLE_include_directive : require\n"
+                                  "#include \"../shared/extra.glsl\"\nvoid main() {}\n");
+    const ExpandedShader enabled = expand("shaders/enables.frag", LineForm::Named);
+    EXPECT_TRUE(enabled.error.isEmpty()) << enabled.error.toStdString();
+    EXPECT_FALSE(enabled.text.contains(QLatin1String("GL_GOOGLE_include_directive")));
+    EXPECT_TRUE(enabled.text.contains(QStringLiteral("float extra();")));
     // Without #include or macros the text is the page as it stands.
     const QString plain = QStringLiteral("void main() {}\n");
     EXPECT_FALSE(ExpandIncludes(plain, {}, {}, LineForm::Named, false).changed);
