@@ -2,6 +2,7 @@
 // double-click on a message line in the output panel that takes the caret there.
 #include "MainForm.h"
 
+#include "GoToLine.h"
 #include "LineMarkers.h"
 #include "LogLineParser.h"
 #include "OutputPanel.h"
@@ -9,6 +10,9 @@
 
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QToolTip>
+
+#include <algorithm>
 
 void TMainForm::runCheck(CheckedPages pages, const std::function<void()>& check)
 {
@@ -51,9 +55,20 @@ void TMainForm::markDiagnostics(CheckedPages pages)
         QString shown = text;
         shown.remove(QLatin1Char('\r'));
         page->markers().add(message->line, message->column, kind, shown.trimmed());
-        panelTargets_.insert(i, PanelTarget{page, message->line, message->column});
+        const QTextBlock block = page->document()->findBlockByNumber(message->line - 1);
+        if (!block.isValid())
+            continue;
+        QTextCursor at(block);
+        if (message->column > 1)
+            at.setPosition(block.position() + std::min(message->column - 1, block.length() - 1));
+        panelTargets_.insert(i, PanelTarget{page, at});
     }
     panelTargetLines_ = lines;
+}
+
+void TMainForm::forgetPanelTargets(ShaderEditor* editor)
+{
+    panelTargets_.removeIf([editor](const auto& target) { return target.value().editor == editor; });
 }
 
 void TMainForm::OutputLineActivated(int index)
@@ -65,14 +80,21 @@ void TMainForm::OutputLineActivated(int index)
     if (found == panelTargets_.constEnd())
         return;
     ShaderEditor* editor = found->editor;
-    const QTextBlock block = editor->document()->findBlockByNumber(found->line - 1);
-    if (!block.isValid())
-        return;
     PageControl1->setCurrentWidget(editor == ShaderRichEdit ? VSTabSheet : FSTabSheet);
-    QTextCursor caret(block);
-    if (found->column > 1)
-        caret.setPosition(block.position() + std::min(found->column - 1, block.length() - 1));
-    editor->setTextCursor(caret);
+    // The place has moved with the edits made since the check, as the marker has.
+    editor->setTextCursor(QTextCursor(found->at));
     editor->ensureCursorVisible();
     editor->setFocus(Qt::OtherFocusReason);
+}
+
+void TMainForm::goToDiagnostic(bool forward)
+{
+    ShaderEditor* editor = activePage().editor;
+    const int block = editor->markers().nextMarkedBlock(editor->textCursor().blockNumber(), forward);
+    if (block < 0)
+        return;
+    GoToLineColumn(editor, {block + 1, editor->markers().onBlock(block).constFirst()->column});
+    editor->setFocus(Qt::OtherFocusReason);
+    QToolTip::showText(editor->viewport()->mapToGlobal(editor->cursorRect().bottomLeft()),
+                       editor->markers().messagesOnBlock(block), editor->viewport());
 }

@@ -33,6 +33,7 @@ public:
         options.dialogs = &dialogs;
         options.settingsWriteDir = dir.path();
         options.startTimerInterval = 1;
+        options.preferencesFile = dir.file("lumenpad.conf");
         form = std::make_unique<TMainForm>(options);
         if (runStartStep)
             waitForStartStep();
