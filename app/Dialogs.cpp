@@ -33,8 +33,8 @@ Dialogs::DiskAnswer QtDialogs::askOverwriteChangedFile(const QString& path)
                                    "Overwrite it with this page, or reload the page from the file?")
                         .arg(QDir::toNativeSeparators(path)),
                     QMessageBox::NoButton, parent_);
-    QPushButton* overwrite = box.addButton(QStringLiteral("Overwrite"), QMessageBox::AcceptRole);
-    QPushButton* reload = box.addButton(QStringLiteral("Reload"), QMessageBox::DestructiveRole);
+    QPushButton* overwrite = box.addButton(QStringLiteral("&Overwrite"), QMessageBox::AcceptRole);
+    QPushButton* reload = box.addButton(QStringLiteral("&Reload"), QMessageBox::DestructiveRole);
     QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
@@ -52,8 +52,8 @@ bool QtDialogs::askReloadChangedFile(const QString& path)
                     QStringLiteral("The file %1 has been changed on disk. Reload it?")
                         .arg(QDir::toNativeSeparators(path)),
                     QMessageBox::NoButton, parent_);
-    QPushButton* reload = box.addButton(QStringLiteral("Reload"), QMessageBox::AcceptRole);
-    QPushButton* keep = box.addButton(QStringLiteral("Keep this page"), QMessageBox::RejectRole);
+    QPushButton* reload = box.addButton(QStringLiteral("&Reload"), QMessageBox::AcceptRole);
+    QPushButton* keep = box.addButton(QStringLiteral("&Keep this page"), QMessageBox::RejectRole);
     box.setDefaultButton(reload);
     box.setEscapeButton(keep);
     box.exec();
