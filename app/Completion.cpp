@@ -126,7 +126,9 @@ void EditorCompletion::keyHandled(const QKeyEvent* event)
     const bool wordKey = !typed.isEmpty() && IsWordCharacter(typed.back().unicode());
     if (isOpen()) {
         const QString prefix = wordBeforeCaret();
-        if (prefix.isEmpty() || (!wordKey && event->key() != Qt::Key_Backspace))
+        const bool narrowing = wordKey || event->key() == Qt::Key_Backspace;
+        // A word typed out in full needs no list any more.
+        if (prefix.isEmpty() || !narrowing || !words_->offersMoreThan(prefix))
             completer_->popup()->hide();
         else
             show(prefix);

@@ -91,7 +91,8 @@ void TMainForm::savePreferences()
 
 void TMainForm::rememberCaret(const Page& page)
 {
-    if (page.document->FileName.isEmpty())
+    // Only a page that holds its file's text has a caret in it worth keeping.
+    if (page.document->FileName.isEmpty() || page.watch->path() != page.document->FileName)
         return;
     const QTextCursor caret = page.editor->textCursor();
     if (preferences_.carets.size() >= kMaxRememberedCarets && !preferences_.carets.contains(page.document->FileName))

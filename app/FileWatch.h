@@ -12,6 +12,8 @@ public:
     // The page now holds path as these bytes (just read or written).
     void remember(const QString& path, const QByteArray& bytes);
     void forget();
+    // The file the page holds; empty when it holds none.
+    const QString& path() const { return path_; }
 
     // Whether the file differs from what the page read or wrote. Only a file whose size or
     // time stamp moved is read again.

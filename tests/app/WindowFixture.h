@@ -34,6 +34,7 @@ public:
         options.settingsWriteDir = dir.path();
         options.startTimerInterval = 1;
         options.preferencesFile = dir.file("lumenpad.conf");
+        options.files = files;
         form = std::make_unique<TMainForm>(options);
         if (runStartStep)
             waitForStartStep();
@@ -50,5 +51,6 @@ public:
 
     ScopedWorkDir dir;
     ScriptedDialogs dialogs;
+    QStringList files; // as named on the command line
     std::unique_ptr<TMainForm> form;
 };
