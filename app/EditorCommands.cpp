@@ -8,6 +8,7 @@
 #include "LumenpadError.h"
 #include "ShaderEditor.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QTextBlock>
 
@@ -83,10 +84,16 @@ void TMainForm::applyPreferences()
         editor->applyPreferences(preferences_);
 }
 
+QString TMainForm::preferencesFile() const
+{
+    return options_.preferencesFile.isEmpty() ? PreferencesFilePath() : options_.preferencesFile;
+}
+
 void TMainForm::savePreferences()
 {
-    SavePreferences(preferences_,
-                    options_.preferencesFile.isEmpty() ? PreferencesFilePath() : options_.preferencesFile);
+    if (!SavePreferences(preferences_, preferencesFile()))
+        throw LumenpadError(
+            QStringLiteral("The preferences cannot be saved in %1").arg(QDir::toNativeSeparators(preferencesFile())));
 }
 
 void TMainForm::rememberCaret(const Page& page)

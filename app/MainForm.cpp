@@ -59,7 +59,8 @@ const QString kAboutText = QStringLiteral(
     "tiny Lumenpad\rVersion 0.2\r2026 by the Lumenpad developers\rhttps://lumenpad.org");
 
 // The toolbar lays its cells edge to edge from its left edge, as the layout places them; the
-// platform style would add margins and spacing of its own.
+// platform style would add margins and spacing of its own. (Separators are sized by their own
+// style, so each gets its width directly.)
 class ToolBarStyle : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
@@ -69,8 +70,6 @@ public:
         case PM_ToolBarItemMargin:
         case PM_ToolBarFrameWidth:
             return 0;
-        case PM_ToolBarSeparatorExtent:
-            return kSeparatorWidth;
         default:
             return QProxyStyle::pixelMetric(metric, option, widget);
         }
@@ -309,8 +308,7 @@ void TMainForm::FormCreate()
 {
     // Each step reports its own failure and the next still runs, so one bad settings line
     // cannot leave the window without hints, driver checks or its deferred start step.
-    preferences_ = LoadPreferences(options_.preferencesFile.isEmpty() ? PreferencesFilePath()
-                                                                      : options_.preferencesFile);
+    preferences_ = LoadPreferences(preferencesFile());
 
     RunHandler(*dialogs_, [this] {
         const SettingsReadResult read = ReadSettingsFile(QStringLiteral("config.txt"));
@@ -498,7 +496,7 @@ void TMainForm::FormClose()
     rememberCaret(vertexPage());
     rememberCaret(fragmentPage());
     preferences_.panelHeight = glslValidateMemo->height();
-    savePreferences();
+    RunHandler(*dialogs_, [this] { savePreferences(); });
     RunHandler(*dialogs_, [this] {
         StoredSettings s;
         s.validatorDir = ValidatorDir;

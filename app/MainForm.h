@@ -199,6 +199,7 @@ private:
     bool askToSaveBeforeClose(const Page& page);
     void openStartFiles();
     void applyPreferences();
+    QString preferencesFile() const;
     void savePreferences();
     void rememberCaret(const Page& page);
     void restoreCaret(const Page& page);

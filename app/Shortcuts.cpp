@@ -109,8 +109,13 @@ void TMainForm::createCommands()
             });
         }
     }
+    // The editors' own menu has Undo and Redo already.
+    QList<QAction*> menu = commandActions_;
+    menu.removeIf([](const QAction* a) {
+        return a && (a->objectName() == QLatin1String("actionUndo") || a->objectName() == QLatin1String("actionRedo"));
+    });
     for (ShaderEditor* editor : {ShaderRichEdit, ShaderRichEditFS})
-        editor->setCommandActions(commandActions_);
+        editor->setCommandActions(menu);
 }
 
 QString TMainForm::keyListText() const

@@ -92,10 +92,11 @@ Preferences LoadPreferences(const QString& file)
     return ReadPreferences(store);
 }
 
-void SavePreferences(const Preferences& preferences, const QString& file)
+bool SavePreferences(const Preferences& preferences, const QString& file)
 {
     QDir().mkpath(QFileInfo(file).absolutePath());
     QSettings store(file, QSettings::IniFormat);
     WritePreferences(store, preferences);
     store.sync();
+    return store.status() == QSettings::NoError;
 }
