@@ -18,17 +18,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$work/editor.log" ] && { echo "the editor's output:" >&2; tail -n 20 "$work/editor.log" >&2; }
+  exit 1
+}
 check() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }
 
-# A display nobody else uses.
-for n in $(seq 60 120); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# A display nobody else uses: Xvfb picks a free number itself and writes it out once it is
+# ready, so two test runs side by side cannot take the same one.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
 
 cp -r "$program_dir" "$work/prog"
 rm -f "$work/prog/config.txt"
