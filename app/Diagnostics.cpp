@@ -12,8 +12,6 @@
 #include <QTextBlock>
 #include <QToolTip>
 
-#include <algorithm>
-
 void TMainForm::runCheck(CheckedPages pages, const std::function<void()>& check)
 {
     // Checking a page again starts it afresh: the markers of the last check go first.
@@ -55,13 +53,8 @@ void TMainForm::markDiagnostics(CheckedPages pages)
         QString shown = text;
         shown.remove(QLatin1Char('\r'));
         page->markers().add(message->line, message->column, kind, shown.trimmed());
-        const QTextBlock block = page->document()->findBlockByNumber(message->line - 1);
-        if (!block.isValid())
-            continue;
-        QTextCursor at(block);
-        if (message->column > 1)
-            at.setPosition(block.position() + std::min(message->column - 1, block.length() - 1));
-        panelTargets_.insert(i, PanelTarget{page, at});
+        if (message->line >= 1 && message->line <= page->document()->blockCount())
+            panelTargets_.insert(i, PanelTarget{page, CursorAt(page->document(), {message->line, message->column})});
     }
     panelTargetLines_ = lines;
 }

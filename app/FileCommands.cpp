@@ -33,10 +33,11 @@ void TMainForm::loadIntoPage(const Page& page, const QString& path)
     restoreCaret(page);
 }
 
-bool TMainForm::askToSave(const Page& page)
+bool TMainForm::askToSave(const Page& page, bool closing)
 {
     if (!page.document->Changed)
         return true;
+    PageControl1->setCurrentWidget(page.sheet);
     switch (dialogs_->askSaveChanges(true)) {
     case Dialogs::SaveAnswer::Cancel:
         return false;
@@ -47,7 +48,12 @@ bool TMainForm::askToSave(const Page& page)
     }
     // A cancelled save dialog still goes on, as without the third button; a stop asked for at
     // the question about a file changed on disk ends the command.
-    return savePage(page) != SaveOutcome::Cancelled;
+    if (!closing)
+        return savePage(page) != SaveOutcome::Cancelled;
+    // The window closes only over a page that is safe: a failed or cancelled save keeps it open.
+    SaveOutcome outcome = SaveOutcome::NotSaved;
+    RunHandler(*dialogs_, [&] { outcome = savePage(page); });
+    return outcome == SaveOutcome::Written || outcome == SaveOutcome::Reloaded;
 }
 
 void TMainForm::ToolButton1Click()

@@ -20,15 +20,19 @@ std::optional<LineColumn> ParseLineColumn(const QString& text)
     return where;
 }
 
-void GoToLineColumn(QPlainTextEdit* editor, LineColumn where)
+QTextCursor CursorAt(const QTextDocument* document, LineColumn where)
 {
-    const QTextDocument* document = editor->document();
     QTextBlock block = document->findBlockByNumber(std::max(where.line, 1) - 1);
     if (!block.isValid())
         block = document->lastBlock();
     QTextCursor caret(block);
     if (where.column > 1)
         caret.setPosition(block.position() + std::min(where.column - 1, block.length() - 1));
-    editor->setTextCursor(caret);
+    return caret;
+}
+
+void GoToLineColumn(QPlainTextEdit* editor, LineColumn where)
+{
+    editor->setTextCursor(CursorAt(editor->document(), where));
     editor->ensureCursorVisible();
 }

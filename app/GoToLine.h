@@ -5,6 +5,8 @@
 #include <optional>
 
 class QPlainTextEdit;
+class QTextCursor;
+class QTextDocument;
 
 struct LineColumn {
     int line = 1;   // 1-based
@@ -15,6 +17,7 @@ struct LineColumn {
 // below 1.
 std::optional<LineColumn> ParseLineColumn(const QString& text);
 
-// Puts the caret on the line (the last one when beyond it) at the column (within the line)
-// and shows it.
+// A caret on the line (the last one when beyond it) at the column (within the line).
+QTextCursor CursorAt(const QTextDocument* document, LineColumn where);
+// Puts the caret there and shows it.
 void GoToLineColumn(QPlainTextEdit* editor, LineColumn where);

@@ -458,7 +458,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         return;
     }
     for (const Page& page : {vertexPage(), fragmentPage()}) {
-        if (!askToSaveBeforeClose(page)) {
+        if (!askToSave(page, true)) {
             event->ignore();
             return;
         }
@@ -466,28 +466,6 @@ void TMainForm::closeEvent(QCloseEvent* event)
     closing_ = true;
     FormClose();
     event->accept();
-}
-
-bool TMainForm::askToSaveBeforeClose(const Page& page)
-{
-    if (!page.document->Changed)
-        return true;
-    PageControl1->setCurrentWidget(page.editor->parentWidget());
-    switch (dialogs_->askSaveChanges(true)) {
-    case Dialogs::SaveAnswer::Cancel:
-        return false;
-    case Dialogs::SaveAnswer::No:
-        return true;
-    case Dialogs::SaveAnswer::Yes:
-        break;
-    }
-    bool saved = false;
-    RunHandler(*dialogs_, [&] {
-        const SaveOutcome outcome = savePage(page);
-        saved = outcome == SaveOutcome::Written || outcome == SaveOutcome::Reloaded;
-    });
-    // A failed or cancelled save keeps the window open, so the text is not lost.
-    return saved;
 }
 
 void TMainForm::FormClose()

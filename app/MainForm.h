@@ -194,9 +194,9 @@ private:
     SaveOutcome savePage(const Page& page);
     bool saveAsPage(const Page& page);
     void writePage(const Page& page, const QString& path);
-    // The save question before New, Open or a drop replaces the page; false on "Abbrechen".
-    bool askToSave(const Page& page);
-    bool askToSaveBeforeClose(const Page& page);
+    // The save question before New, Open or a drop replaces the page, or the window closes;
+    // false when the command is to stop ("Abbrechen", and on closing a save not done).
+    bool askToSave(const Page& page, bool closing = false);
     void openStartFiles();
     void applyPreferences();
     QString preferencesFile() const;
