@@ -168,7 +168,7 @@ TEST(Diagnostics, DoubleClickGoesWhereTheMarkedLineIsNow)
     ASSERT_GE(index, 0);
     QTextCursor(f.ShaderRichEditFS->document()).insertText(QStringLiteral("// a line above\n"));
     ASSERT_EQ(f.ShaderRichEditFS->markers().onBlock(5).size(), 1) << "the marker moved with its line";
-    doubleClickPanelLine(*f.glslValidateMemo, index);
+    f.OutputLineActivated(index); // what a double-click on the line runs
     EXPECT_EQ(f.ShaderRichEditFS->textCursor().blockNumber(), 5);
 }
 

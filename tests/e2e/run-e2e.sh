@@ -17,26 +17,29 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The program's own settings file goes to this run's folder, never the user's.
+export XDG_CONFIG_HOME=$work/config
 
 fail() {
   echo "FAIL: $*" >&2
-  [ -s "$work/editor.log" ] && { echo "the editor's output:" >&2; tail -n 20 "$work/editor.log" >&2; }
+  [ -s "$work/editor.log" ] && { echo "-- the editor's output:" >&2; tail -n 30 "$work/editor.log" >&2; }
   exit 1
 }
 check() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }
 
-# A display nobody else uses: Xvfb picks a free number itself and writes it out once it is
-# ready, so two test runs side by side cannot take the same one.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# A display nobody else uses.
+for n in $(seq 60 120); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY=$display
+# A loaded machine may take a while to bring the server up; the editor cannot start before.
+for _ in $(seq 300); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the X server on $display did not start"
 
 cp -r "$program_dir" "$work/prog"
 rm -f "$work/prog/config.txt"
-# The program's own settings file goes here, not into the user's.
-export XDG_CONFIG_HOME="$work/config"
 cat > "$work/a.vert" <<'GLSL'
 // lighting, vertex stage
 varying vec3 normal;
