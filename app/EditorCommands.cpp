@@ -70,12 +70,22 @@ void TMainForm::KeysCommand()
 
 void TMainForm::PreferencesCommand()
 {
+    refreshPreferences();
     Preferences edited = preferences_;
     if (!dialogs_->editPreferences(edited))
         return;
     preferences_ = edited;
     applyPreferences();
     savePreferences();
+}
+
+void TMainForm::refreshPreferences()
+{
+    // The file is shared with the target chooser and with other windows: what they wrote since
+    // is taken over, and only the carets this window remembers are its own to add.
+    Preferences stored = LoadPreferences(preferencesFile());
+    stored.carets.insert(preferences_.carets);
+    preferences_ = stored;
 }
 
 void TMainForm::applyPreferences()

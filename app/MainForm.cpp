@@ -473,6 +473,7 @@ void TMainForm::FormClose()
     RunHandler(*dialogs_, [this] { closeGraphics(); });
     rememberCaret(vertexPage());
     rememberCaret(fragmentPage());
+    refreshPreferences();
     preferences_.panelHeight = glslValidateMemo->height();
     RunHandler(*dialogs_, [this] { savePreferences(); });
     RunHandler(*dialogs_, [this] {

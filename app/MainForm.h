@@ -200,6 +200,7 @@ private:
     void openStartFiles();
     void applyPreferences();
     QString preferencesFile() const;
+    void refreshPreferences();
     void savePreferences();
     void rememberCaret(const Page& page);
     void restoreCaret(const Page& page);

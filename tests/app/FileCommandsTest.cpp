@@ -363,6 +363,13 @@ TEST(OpeningFiles, TheCaretOfAFileAndTheTabWidthComeBack)
     TMainForm& f = w.start();
     EXPECT_EQ(f.ShaderRichEdit->textCursor().blockNumber(), 2);
     EXPECT_EQ(f.ShaderRichEdit->textCursor().positionInBlock(), 2);
+
+    // What others write into the file meanwhile (the target chooser, say) outlives the close.
+    Preferences chosen = LoadPreferences(w.dir.file("lumenpad.conf"));
+    chosen.target = QStringLiteral("es:300");
+    SavePreferences(chosen, w.dir.file("lumenpad.conf"));
+    f.close();
+    EXPECT_EQ(LoadPreferences(w.dir.file("lumenpad.conf")).target, QStringLiteral("es:300"));
 }
 
 } // namespace
