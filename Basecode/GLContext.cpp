@@ -33,6 +33,7 @@ struct RenderingContext : Handle {
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLContext context = EGL_NO_CONTEXT;
     EGLSurface pbuffer = EGL_NO_SURFACE; // only where the display cannot go surfaceless
+    EGLenum api = EGL_OPENGL_API;        // OpenGL or OpenGL ES
 };
 
 void* ToHandle(Handle* handle)
@@ -379,7 +380,7 @@ void MakeGLContextCurrent(void* dc, void* rc)
     EGL_FN(eglMakeCurrent, PFNEGLMAKECURRENTPROC);
     if (eglBindAPI && eglMakeCurrent) {
         // The bound API picks which of the thread's current contexts is replaced.
-        eglBindAPI(EGL_OPENGL_API);
+        eglBindAPI(context->api);
         // Not examined: a context that did not become current shows in the empty strings
         // and missing extensions the caller reads next.
         eglMakeCurrent(device->display, context->pbuffer, context->pbuffer, context->context);
@@ -395,10 +396,13 @@ void ReleaseGLContext()
     EGL_FN(eglGetCurrentDisplay, PFNEGLGETCURRENTDISPLAYPROC);
     if (!eglBindAPI || !eglMakeCurrent || !eglGetCurrentDisplay)
         return;
-    eglBindAPI(EGL_OPENGL_API);
-    const EGLDisplay display = eglGetCurrentDisplay();
-    if (display != EGL_NO_DISPLAY)
-        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    // A thread has a current context per API; an OpenGL ES one is released as well.
+    for (EGLenum api : {EGLenum(EGL_OPENGL_ES_API), EGLenum(EGL_OPENGL_API)}) {
+        eglBindAPI(api);
+        const EGLDisplay display = eglGetCurrentDisplay();
+        if (display != EGL_NO_DISPLAY)
+            eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
 }
 
 void DeleteGLContext(void* rc)
@@ -412,8 +416,10 @@ void DeleteGLContext(void* rc)
     EGL_FN(eglBindAPI, PFNEGLBINDAPIPROC);
     // A context current on this thread is released before it goes.
     if (eglGetCurrentContext && eglBindAPI) {
+        eglBindAPI(context->api);
+        const bool current = eglGetCurrentContext() == context->context;
         eglBindAPI(EGL_OPENGL_API);
-        if (eglGetCurrentContext() == context->context)
+        if (current)
             ReleaseGLContext();
     }
     if (context->pbuffer != EGL_NO_SURFACE && eglDestroySurface)
@@ -421,4 +427,63 @@ void DeleteGLContext(void* rc)
     if (eglDestroyContext)
         eglDestroyContext(context->display, context->context);
     delete context;
+}
+
+void* CreateRequestedContext(void* dc, const ContextRequest& request)
+{
+    const DeviceContext* device = AsDevice(dc);
+    if (!device)
+        return nullptr;
+    EGL_FN(eglBindAPI, PFNEGLBINDAPIPROC);
+    EGL_FN(eglChooseConfig, PFNEGLCHOOSECONFIGPROC);
+    EGL_FN(eglCreateContext, PFNEGLCREATECONTEXTPROC);
+    EGL_FN(eglDestroyContext, PFNEGLDESTROYCONTEXTPROC);
+    EGL_FN(eglQueryString, PFNEGLQUERYSTRINGPROC);
+    EGL_FN(eglCreatePbufferSurface, PFNEGLCREATEPBUFFERSURFACEPROC);
+    if (!eglBindAPI || !eglChooseConfig || !eglCreateContext || !eglDestroyContext || !eglQueryString)
+        return nullptr;
+
+    const bool es = request.api == ContextApi::OpenGLES;
+    const EGLint renderable = !es ? EGL_OPENGL_BIT : request.major >= 3 ? EGL_OPENGL_ES3_BIT : EGL_OPENGL_ES2_BIT;
+    const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE, renderable, EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint count = 0;
+    if (!eglChooseConfig(device->display, configAttributes, &config, 1, &count) || count < 1)
+        return nullptr;
+
+    const EGLenum api = es ? EGLenum(EGL_OPENGL_ES_API) : EGLenum(EGL_OPENGL_API);
+    if (!eglBindAPI(api))
+        return nullptr;
+    std::vector<EGLint> attributes;
+    if (request.major > 0) {
+        attributes.insert(attributes.end(), {EGL_CONTEXT_MAJOR_VERSION, request.major,
+                                             EGL_CONTEXT_MINOR_VERSION, request.minor});
+    }
+    if (!es && request.profile != ContextProfile::Any) {
+        attributes.insert(attributes.end(), {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                             request.profile == ContextProfile::Core
+                                                 ? EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT
+                                                 : EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT});
+    }
+    attributes.push_back(EGL_NONE);
+    const EGLContext context = eglCreateContext(device->display, config, EGL_NO_CONTEXT, attributes.data());
+    eglBindAPI(EGL_OPENGL_API);
+    if (context == EGL_NO_CONTEXT)
+        return nullptr;
+
+    EGLSurface pbuffer = EGL_NO_SURFACE;
+    if (!HasToken(eglQueryString(device->display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context")) {
+        const EGLint size[] = {EGL_WIDTH, 1, EGL_HEIGHT, 1, EGL_NONE};
+        pbuffer = eglCreatePbufferSurface ? eglCreatePbufferSurface(device->display, config, size) : EGL_NO_SURFACE;
+        if (pbuffer == EGL_NO_SURFACE) {
+            eglDestroyContext(device->display, context);
+            return nullptr;
+        }
+    }
+    auto* rc = new RenderingContext;
+    rc->display = device->display;
+    rc->context = context;
+    rc->pbuffer = pbuffer;
+    rc->api = api;
+    return ToHandle(rc);
 }

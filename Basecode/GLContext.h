@@ -114,3 +114,17 @@ void ReleaseGLContext();
 
 // Destroys the context; null is harmless.
 void DeleteGLContext(void* rc);
+
+// A context of a given API, version and profile, made to check shaders against a target.
+// major 0 asks for whatever the driver gives. Null when the driver offers no such context,
+// which is no failure of the program: a driver need not offer every version. Deleted with
+// DeleteGLContext; made current with MakeGLContextCurrent like the window's own.
+enum class ContextApi { OpenGL, OpenGLES };
+enum class ContextProfile { Any, Core, Compatibility };
+struct ContextRequest {
+    ContextApi api = ContextApi::OpenGL;
+    int major = 0;
+    int minor = 0;
+    ContextProfile profile = ContextProfile::Any;
+};
+void* CreateRequestedContext(void* dc, const ContextRequest& request);

@@ -3,9 +3,12 @@
 #include "MainForm.h"
 
 #include "DriverCheck.h"
+#include "TargetDriverCheck.h"
 #include "GLBinding.h"
 #include "GLContext.h"
 #include "HelpSystem.h"
+#include "IncludeExpander.h"
+#include "Preferences.h"
 #include "OutputPanel.h"
 #include "ShaderDocument.h"
 #include "ShaderEditor.h"
@@ -14,29 +17,88 @@
 
 
 namespace {
+
+const QString kValidatorHeading = QStringLiteral("glslValidate output :");
+
 // The page's text as a file holds it: the document's own encoding, CR LF between lines.
-QByteArray pageFileText(const ShaderEditor& editor, const TSyntaxRichEdit& document)
+QByteArray pageFileText(const QString& text, const TSyntaxRichEdit& document)
 {
     TextEncoding encoding = document.encoding;
-    return EncodeShaderText(editor.pageText(), encoding, LineEndStyle::CrLf);
+    return EncodeShaderText(text, encoding, LineEndStyle::CrLf);
+}
+
+// The page's includes expanded for a reader; a page without #include comes back unchanged.
+ExpandedShader ExpandPage(const QString& text, const TSyntaxRichEdit& document, LineForm form,
+                          const ShaderTarget& target)
+{
+    IncludeSettings settings;
+    if (HasIncludes(text))
+        settings.includePaths = LoadPreferences().includePaths;
+    return ExpandIncludes(text, document.FileName, settings, form,
+                          LineDirectiveNamesNextLine(text.toStdString(), target));
 }
 
 } // namespace
 
+void TMainForm::validatePage(ShaderStage stage)
+{
+    const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
+    const ShaderTarget target = currentTarget();
+    const ExpandedShader expanded = ExpandPage(page.editor->pageText(), *page.document, LineForm::Named, target);
+    if (!expanded.error.isEmpty()) {
+        glslValidateMemo->replaceLines({kValidatorHeading, expanded.error});
+        return;
+    }
+    RunValidator(this, ValidatorDir, ValidatorPageFor(stage, target), pageFileText(expanded.text, *page.document),
+                 *glslValidateMemo, options_.validatorRun);
+    noteTarget(target);
+}
+
+QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
+{
+    const ShaderTarget target = currentTarget();
+    QList<StageSource> sources;
+    bool expandedAny = false;
+    for (ShaderStage stage : stages) {
+        const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
+        const QString text = DocumentLines(*page.editor->document()).join(QLatin1Char('\n'));
+        ExpandedShader expanded = ExpandPage(text, *page.document, LineForm::Mapped, target);
+        if (!expanded.error.isEmpty())
+            return {expanded.error};
+        expandedAny = expandedAny || expanded.changed;
+        StageSource source;
+        source.stage = stage;
+        source.lines = expanded.text.split(QLatin1Char('\n'));
+        if (expanded.changed)
+            source.expansion = std::move(expanded);
+        sources.append(std::move(source));
+    }
+    // On auto a page without includes is checked in the window's own context, as it always was.
+    if (target.api == TargetApi::Auto && !expandedAny) {
+        if (link)
+            return CheckLinkedShaders(MainDC, MainRC, sources[0].lines, sources[1].lines).lines;
+        const ShaderKind kind = stages.first() == ShaderStage::Vertex ? ShaderKind::Vertex : ShaderKind::Fragment;
+        return CheckSingleShader(MainDC, MainRC, kind, sources[0].lines).lines;
+    }
+    return CheckForTarget(MainDC, target, sources, link).lines;
+}
+
+// On a chosen target the validator is told it, and the panel says it under the heading.
 void TMainForm::ToolButton6Click()
 {
-    runCheck(CheckedPages::Vertex, [this] {
-        RunValidator(this, ValidatorDir, VertexValidatorPage(), pageFileText(*ShaderRichEdit, VSDocument),
-                     *glslValidateMemo, options_.validatorRun);
-    });
+    runCheck(CheckedPages::Vertex, [this] { validatePage(ShaderStage::Vertex); });
 }
 
 void TMainForm::ToolButton7Click()
 {
-    runCheck(CheckedPages::Fragment, [this] {
-        RunValidator(this, ValidatorDir, FragmentValidatorPage(), pageFileText(*ShaderRichEditFS, FSDocument),
-                     *glslValidateMemo, options_.validatorRun);
-    });
+    runCheck(CheckedPages::Fragment, [this] { validatePage(ShaderStage::Fragment); });
+}
+
+void TMainForm::noteTarget(const ShaderTarget& target)
+{
+    const QStringList& lines = glslValidateMemo->lines();
+    if (target.api != TargetApi::Auto && !lines.isEmpty() && lines.first() == kValidatorHeading)
+        glslValidateMemo->insertLine(1, TargetLine(target));
 }
 
 // The panel is emptied before a driver check starts, so a check that fails on the way
@@ -45,8 +107,7 @@ void TMainForm::ToolButton12Click()
 {
     runCheck(CheckedPages::Vertex, [this] {
         glslValidateMemo->clearLines();
-        glslValidateMemo->replaceLines(
-            CheckSingleShader(MainDC, MainRC, ShaderKind::Vertex, DocumentLines(*ShaderRichEdit->document())).lines);
+        glslValidateMemo->replaceLines(driverCheck({ShaderStage::Vertex}, false));
     });
 }
 
@@ -54,8 +115,7 @@ void TMainForm::ToolButton13Click()
 {
     runCheck(CheckedPages::Fragment, [this] {
         glslValidateMemo->clearLines();
-        glslValidateMemo->replaceLines(
-            CheckSingleShader(MainDC, MainRC, ShaderKind::Fragment, DocumentLines(*ShaderRichEditFS->document())).lines);
+        glslValidateMemo->replaceLines(driverCheck({ShaderStage::Fragment}, false));
     });
 }
 
@@ -63,9 +123,7 @@ void TMainForm::ToolButton14Click()
 {
     runCheck(CheckedPages::Both, [this] {
         glslValidateMemo->clearLines();
-        glslValidateMemo->replaceLines(CheckLinkedShaders(MainDC, MainRC, DocumentLines(*ShaderRichEdit->document()),
-                                                          DocumentLines(*ShaderRichEditFS->document()))
-                                           .lines);
+        glslValidateMemo->replaceLines(driverCheck({ShaderStage::Vertex, ShaderStage::Fragment}, true));
     });
 }
 

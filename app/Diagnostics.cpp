@@ -8,9 +8,22 @@
 #include "OutputPanel.h"
 #include "ShaderEditor.h"
 
+#include <QCursor>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QTextBlock>
 #include <QToolTip>
+
+namespace {
+// Compilers name the page's own text by its string number ("0") or by the validator's
+// temporary file; any other name is a file the page included.
+bool IsIncludedFile(const QString& source)
+{
+    bool numbered = false;
+    source.toInt(&numbered);
+    return !numbered && !source.startsWith(QLatin1String("tmp."));
+}
+} // namespace
 
 void TMainForm::runCheck(CheckedPages pages, const std::function<void()>& check)
 {
@@ -48,13 +61,19 @@ void TMainForm::markDiagnostics(CheckedPages pages)
         const std::optional<LogMessage> message = ParseLogLine(text);
         if (!message || message->severity == LogMessage::Severity::Note)
             continue;
+        // A message in an included file marks nothing on the page; a double-click names it.
+        if (IsIncludedFile(message->source)) {
+            panelTargets_.insert(i, PanelTarget{page, {}, message->source, message->line});
+            continue;
+        }
         const auto kind = message->severity == LogMessage::Severity::Error ? LineMarker::Kind::Error
                                                                            : LineMarker::Kind::Warning;
         QString shown = text;
         shown.remove(QLatin1Char('\r'));
         page->markers().add(message->line, message->column, kind, shown.trimmed());
         if (message->line >= 1 && message->line <= page->document()->blockCount())
-            panelTargets_.insert(i, PanelTarget{page, CursorAt(page->document(), {message->line, message->column})});
+            panelTargets_.insert(
+                i, PanelTarget{page, CursorAt(page->document(), {message->line, message->column}), {}, message->line});
     }
     panelTargetLines_ = lines;
 }
@@ -72,6 +91,11 @@ void TMainForm::OutputLineActivated(int index)
     const auto found = panelTargets_.constFind(index);
     if (found == panelTargets_.constEnd())
         return;
+    if (!found->file.isEmpty()) {
+        QToolTip::showText(QCursor::pos(), QStringLiteral("%1, line %2").arg(found->file).arg(found->line),
+                           glslValidateMemo);
+        return;
+    }
     ShaderEditor* editor = found->editor;
     PageControl1->setCurrentWidget(editor == ShaderRichEdit ? VSTabSheet : FSTabSheet);
     // The place has moved with the edits made since the check, as the marker has.

@@ -1,6 +1,5 @@
 #include "MainForm.h"
 
-#include "CommandLineFiles.h"
 #include "Completion.h"
 #include "Dialogs.h"
 #include "EditorPalette.h"
@@ -169,6 +168,7 @@ void TMainForm::buildControls()
     ToolBar1->addWidget(ComboBoxSourceHighlight);
     separator("ToolButton15");
     ToolButton10 = button("ToolButton10", 8, {});
+    buildTargetControls();
 
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -272,6 +272,9 @@ void TMainForm::connectHandlers()
     for (ShaderEditor* editor : {ShaderRichEdit, ShaderRichEditFS})
         connect(editor, &ShaderEditor::filesDropped, this, &TMainForm::openFiles, Qt::QueuedConnection);
     connect(StartTimer, &QTimer::timeout, this, [this] { runGuarded(&TMainForm::StartTimerTimer); });
+    connect(TargetChooser, &QComboBox::activated, this, [this] { runGuarded(&TMainForm::TargetChooserChange); });
+    connect(CheckAllTargetsButton, &QToolButton::clicked, this,
+            [this] { runGuarded(&TMainForm::CheckAllTargetsClick); });
 }
 
 TMainForm::Page TMainForm::vertexPage()
@@ -291,14 +294,11 @@ TMainForm::Page TMainForm::activePage()
 
 TMainForm::Page TMainForm::pageForFile(const QString& path)
 {
-    switch (StageOfFileName(path)) {
-    case ShaderStage::Vertex:
+    const std::optional<ShaderStage> stage = StageFromFileName(path.toStdString());
+    if (stage == ShaderStage::Vertex)
         return vertexPage();
-    case ShaderStage::Fragment:
+    if (stage == ShaderStage::Fragment)
         return fragmentPage();
-    case ShaderStage::Unknown:
-        break;
-    }
     return activePage();
 }
 

@@ -3,6 +3,7 @@
 #include "FileWatch.h"
 #include "Preferences.h"
 #include "ShaderDocument.h"
+#include "ShaderTarget.h"
 #include "ValidatorRun.h"
 
 #include <QElapsedTimer>
@@ -79,6 +80,10 @@ public:
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QTimer* StartTimer = nullptr;
+    // After the specified controls: the target the checks are made for, and the check of the
+    // active page on the standard set of targets.
+    QComboBox* TargetChooser = nullptr;
+    QToolButton* CheckAllTargetsButton = nullptr;
 
     // Module state of the window.
     QString ValidatorDir;
@@ -109,6 +114,8 @@ public:
     void ShaderRichEditMouseMove(int x, int y);
     void ShaderRichEditFSMouseMove(int x, int y);
     void StatusBar1Resize();
+    void TargetChooserChange();
+    void CheckAllTargetsClick();
 
     // Recolours every line of an editor (a complete pass; see LineHighlighter).
     void HighlightAllLines(ShaderEditor* editor);
@@ -173,7 +180,9 @@ private:
     enum class CheckedPages { Vertex, Fragment, Both };
     struct PanelTarget {
         ShaderEditor* editor;
-        QTextCursor at; // the message's place; moves with the text as it is edited
+        QTextCursor at; // the message's place on the page; moves with the text as it is edited
+        QString file;   // a message in an included file: that file; empty for the page itself
+        int line = 0;   // the message's line, 1-based
     };
     // Runs a check of pages and marks the lines its messages name.
     void runCheck(CheckedPages pages, const std::function<void()>& check);
@@ -207,6 +216,15 @@ private:
     void applyStartGeometry();
     void fitFrameToRequest();
     void settleFrame();
+    // The target controls, and the target the checks are made for (auto when none is chosen).
+    void buildTargetControls();
+    ShaderTarget currentTarget() const;
+    // Says under the validator's heading which target it checked (nothing on auto).
+    void noteTarget(const ShaderTarget& target);
+    // The validator on a page, and the driver on pages (linked or one alone), for the chosen
+    // target with the pages' includes expanded.
+    void validatePage(ShaderStage stage);
+    QStringList driverCheck(const QList<ShaderStage>& stages, bool link);
     // Start-up and shutdown steps of the hint catalogue and the OpenGL context.
     void createHelpSystem();
     void openGraphics();

@@ -69,6 +69,13 @@ ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainin
 
 } // namespace
 
+ValidatorWaiter WaitDialogFor(QWidget* window, const ValidatorRunOptions& options)
+{
+    return [window, options](QProcess& process, int remainingMs) {
+        return WaitWithDialog(window, process, remainingMs, options);
+    };
+}
+
 void RunValidator(QWidget* window, const QString& validatorDir, const ValidatorPage& page,
                   const QByteArray& pageText, OutputPanel& panel, const ValidatorRunOptions& options)
 {
@@ -78,9 +85,7 @@ void RunValidator(QWidget* window, const QString& validatorDir, const ValidatorP
     run.page = &page;
     run.text = pageText;
     run.timeoutMs = options.timeoutMs;
-    const ValidatorResult result = RunValidatorProcess(run, [&](QProcess& process, int remainingMs) {
-        return WaitWithDialog(window, process, remainingMs, options);
-    });
+    const ValidatorResult result = RunValidatorProcess(run, WaitDialogFor(window, options));
 
     if (result.outcome == ValidatorOutcome::Cancelled) {
         panel.replaceLines({QStringLiteral("glslValidate was cancelled; no log was read.")});

@@ -21,6 +21,10 @@ struct ValidatorRunOptions {
     std::function<void(QProgressDialog&)> onWaitShown;
 };
 
+// Waits for a started validator as the validator buttons do: quietly for a moment, then with
+// a window-modal dialog (Cancel, the time limit) that keeps the window painted.
+ValidatorWaiter WaitDialogFor(QWidget* window, const ValidatorRunOptions& options);
+
 // Checks one page's text with glslvalidate in validatorDir and shows its log in the panel
 // under the heading "glslValidate output :".
 //

@@ -139,7 +139,7 @@ DriverLog RunCheck(void* dc, void* rc, Body body)
     AppendHeader(api, log.lines);
     if (!api.usable()) {
         log.lines.append(QString::fromLatin1(kNoShaderObjectsLine));
-        log.checked = false;
+        log.outcome = DriverOutcome::NoShaderObjects;
         return log;
     }
     CheckObjects objects(api);

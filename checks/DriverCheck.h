@@ -14,11 +14,20 @@ enum class ShaderKind { Vertex, Fragment };
 inline constexpr const char* kNoShaderObjectsLine =
     "The OpenGL driver offers no GL_ARB_shader_objects entry points; shaders cannot be compiled.";
 
-// What a check gives back: the lines of the output, header first, and whether the driver
-// could check at all (without shader objects the output says so after the header).
+// How far a check got. Only a Checked log says anything of the shader; the others hold one
+// line that says why the driver did not check it.
+enum class DriverOutcome {
+    Checked,
+    NoShaderObjects, // the driver lacks the entry points the check needs
+    NoContext,       // the driver offers no context for the target
+    NotApplicable,   // a Vulkan target: no OpenGL driver compiles for it
+};
+
+// What a check gives back: the lines of the output, header first, and how far it got.
 struct DriverLog {
     QStringList lines;
-    bool checked = true;
+    DriverOutcome outcome = DriverOutcome::Checked;
+    bool checked() const { return outcome == DriverOutcome::Checked; }
 };
 
 // Compiles one page as a shader of the given kind and links it alone into a program object

@@ -14,7 +14,7 @@ const QString kValidatorHeading = QStringLiteral("glslValidate output :");
 // A check whose output says the driver has no shader objects did not check anything.
 CheckReport DriverReport(const DriverLog& log)
 {
-    if (!log.checked)
+    if (log.outcome == DriverOutcome::NoShaderObjects)
         throw LumenpadError(QString::fromLatin1(kNoShaderObjectsLine));
     return {log.lines, LinesReportError(log.lines)};
 }
@@ -22,21 +22,22 @@ CheckReport DriverReport(const DriverLog& log)
 } // namespace
 
 CheckReport RunValidatorCheck(const QString& validatorProgram, const ValidatorPage& page, const QByteArray& fileText,
-                              int timeoutMs)
+                              int timeoutMs, const ValidatorWaiter& wait)
 {
     QTemporaryDir dir;
     if (!dir.isValid())
         throw LumenpadError(QStringLiteral("cannot make a temporary directory for glslvalidate: %1").arg(dir.errorString()));
 
-    const ValidatorResult result = RunValidatorProcess({validatorProgram, dir.path(), &page, fileText, timeoutMs});
+    const ValidatorResult result = RunValidatorProcess({validatorProgram, dir.path(), &page, fileText, timeoutMs}, wait);
     switch (result.outcome) {
     case ValidatorOutcome::NotStarted:
         throw LumenpadError(QStringLiteral("glslvalidate (%1) could not be started: %2")
                                 .arg(validatorProgram, result.startError));
     case ValidatorOutcome::TimedOut:
-    case ValidatorOutcome::Cancelled:
         throw LumenpadError(QStringLiteral("glslvalidate did not finish within %1 and was stopped")
                                 .arg(TimeLimitText(timeoutMs)));
+    case ValidatorOutcome::Cancelled:
+        throw LumenpadError(QStringLiteral("glslValidate was cancelled"));
     case ValidatorOutcome::Ended:
         break;
     }
@@ -74,6 +75,14 @@ DriverSession::~DriverSession()
 CheckReport DriverSession::checkSingle(ShaderKind kind, const QStringList& lines)
 {
     return DriverReport(CheckSingleShader(dc_, rc_, kind, lines));
+}
+
+CheckReport DriverSession::checkTarget(const ShaderTarget& target, const QList<StageSource>& sources, bool link)
+{
+    const DriverLog log = CheckForTarget(dc_, target, sources, link);
+    if (log.outcome == DriverOutcome::NoShaderObjects)
+        throw LumenpadError(QString::fromLatin1(kNoShaderObjectsLine));
+    return {log.lines, log.checked() && LinesReportError(log.lines), log.checked()};
 }
 
 CheckReport DriverSession::checkLinked(const QStringList& vertexLines, const QStringList& fragmentLines)

@@ -74,6 +74,22 @@ const ValidatorPage& FragmentValidatorPage()
     return page;
 }
 
+ValidatorPage ValidatorPageFor(ShaderStage stage, const ShaderTarget& target)
+{
+    ValidatorPage page = stage == ShaderStage::Vertex     ? VertexValidatorPage()
+                         : stage == ShaderStage::Fragment ? FragmentValidatorPage()
+                                                          : ValidatorPage{};
+    if (page.tempFile.isEmpty()) {
+        const QString name = QString::fromLatin1(StageName(stage));
+        page.tempFile = QStringLiteral("tmp.") + QString::fromLatin1(StageExtension(stage));
+        page.arguments = {QStringLiteral("--stage"), name, page.tempFile};
+        page.logFile = name + QStringLiteral(".log");
+    }
+    if (target.api != TargetApi::Auto)
+        page.arguments = QStringList{QStringLiteral("--target"), QString::fromStdString(TargetName(target))} + page.arguments;
+    return page;
+}
+
 QString TimeLimitText(int ms)
 {
     if (ms % 1000 == 0)

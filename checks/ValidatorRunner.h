@@ -6,6 +6,8 @@
 // within a time limit. However the run ends, the whole process group is stopped (so a
 // validator script cannot leave a compiler behind) and the temporary file is deleted.
 
+#include "ShaderTarget.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,11 @@ struct ValidatorPage {
 
 const ValidatorPage& VertexValidatorPage();
 const ValidatorPage& FragmentValidatorPage();
+
+// The run for a stage and a target. On auto, a vertex or fragment page is exactly the one
+// above; a target adds "--target NAME"; other stages name themselves ("--stage geometry",
+// "tmp.geom", "geometry.log").
+ValidatorPage ValidatorPageFor(ShaderStage stage, const ShaderTarget& target);
 
 inline constexpr int kDefaultValidatorTimeoutMs = 60000;
 

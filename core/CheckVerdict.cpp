@@ -19,3 +19,11 @@ bool LinesReportError(const QStringList& lines)
             return true;
     return false;
 }
+
+QString FirstErrorLine(const QStringList& lines)
+{
+    for (const QString& line : lines)
+        if (LineReportsError(line))
+            return QString(line).remove(QLatin1Char('\r')).trimmed();
+    return {};
+}

@@ -14,3 +14,6 @@
 bool LineReportsError(QStringView line);
 
 bool LinesReportError(const QStringList& lines);
+
+// The first line that reports an error, without CR characters; empty when none does.
+QString FirstErrorLine(const QStringList& lines);

@@ -6,7 +6,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libegl-dev
   libgl1 libegl1 libglu1-mesa libegl-mesa0 libgl1-mesa-dri
-  glslang-dev glslang-tools khronos-api python3
+  glslang-dev glslang-tools spirv-tools khronos-api python3 python3-jsonschema
   googletest libgtest-dev libgmock-dev
   xvfb xauth xdotool xclip imagemagick x11-utils openbox wmctrl
   clang libclang-rt-14-dev binutils

@@ -19,7 +19,7 @@ LAYERS = {
     "checks": {"core", "Basecode"},
     "app": {"core", "syntax", "hints", "Basecode", "checks"},
     "tools/lumenpad-check": {"core", "Basecode", "checks"},
-    "tools/glslvalidate": set(),
+    "tools/glslvalidate": {"core"},
     "fuzz": {"core", "syntax", "hints", "Basecode", "checks"},
 }
 SOURCES = ("*.h", "*.cpp", "*.inc")

@@ -35,22 +35,6 @@ int panelLineWith(const OutputPanel& panel, const QString& text)
     return -1;
 }
 
-void doubleClickPanelLine(OutputPanel& panel, int index)
-{
-    const QTextBlock block = panel.document()->findBlockByNumber(index);
-    QTextCursor c(block);
-    const QPoint at = panel.cursorRect(c).center() + QPoint(2, 0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, panel.viewport()->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, panel.viewport()->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, panel.viewport()->mapToGlobal(at), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(panel.viewport(), &press);
-    QApplication::sendEvent(panel.viewport(), &release);
-    QApplication::sendEvent(panel.viewport(), &dbl);
-}
-
 TEST(Diagnostics, DriverCheckMarksTheLineAndDoubleClickTakesTheCaretThere)
 {
     WindowFixture w;
@@ -71,7 +55,7 @@ TEST(Diagnostics, DriverCheckMarksTheLineAndDoubleClickTakesTheCaretThere)
     const int index = panelLineWith(*f.glslValidateMemo, QStringLiteral("error"));
     ASSERT_GE(index, 0);
     EXPECT_EQ(f.PageControl1->currentWidget(), f.VSTabSheet);
-    doubleClickPanelLine(*f.glslValidateMemo, index);
+    DoubleClickPanelLine(*f.glslValidateMemo, index);
     EXPECT_EQ(f.PageControl1->currentWidget(), f.FSTabSheet);
     EXPECT_EQ(f.ShaderRichEditFS->textCursor().blockNumber(), 4);
     EXPECT_FALSE(f.FSDocument.Changed) << "moving the caret is no edit";

@@ -1,23 +1,10 @@
-// Which page a file goes to, file names from the command line, and what Go to Line takes.
+// File names from the command line, and what Go to Line takes.
 #include "CommandLineFiles.h"
 #include "GoToLine.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(FileNames, StageFromTheName)
-{
-    const std::pair<const char*, ShaderStage> names[] = {
-        {"/a/light.vert", ShaderStage::Vertex},     {"light.VERT", ShaderStage::Vertex},
-        {"light.vert.glsl", ShaderStage::Vertex},   {"/a/sky.frag", ShaderStage::Fragment},
-        {"sky.frag.GLSL", ShaderStage::Fragment},   {"sky.glsl", ShaderStage::Unknown},
-        {"sky.txt", ShaderStage::Unknown},          {"frag", ShaderStage::Unknown},
-        {"/a/b.frag/sky.glsl", ShaderStage::Unknown}, {"vert.frag.txt", ShaderStage::Unknown},
-    };
-    for (const auto& [name, stage] : names)
-        EXPECT_EQ(StageOfFileName(QString::fromLatin1(name)), stage) << name;
-}
 
 TEST(FileNames, CommandLineNamesBecomeAbsolute)
 {

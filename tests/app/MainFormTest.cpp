@@ -29,10 +29,12 @@ TEST(MainWindow, FixedTextsAndOrder)
         QWidget* widget = f.ToolBar1->widgetForAction(a);
         order << (a->isSeparator() ? a->objectName() : widget->objectName());
     }
-    EXPECT_EQ(order, (QStringList{"ToolButton1", "ToolButton4", "ToolButton2", "ToolButton3", "ToolButton9",
-                                  "ToolButton5", "ToolButton6", "ToolButton7", "ToolButton8", "ToolButton12",
-                                  "ToolButton13", "ToolButton14", "ToolButton11", "ComboBoxSourceHighlight",
-                                  "ToolButton15", "ToolButton10"}));
+    // The layout's cells in its order; the target controls follow them.
+    EXPECT_EQ(order.mid(0, 16),
+              (QStringList{"ToolButton1", "ToolButton4", "ToolButton2", "ToolButton3", "ToolButton9", "ToolButton5",
+                           "ToolButton6", "ToolButton7", "ToolButton8", "ToolButton12", "ToolButton13",
+                           "ToolButton14", "ToolButton11", "ComboBoxSourceHighlight", "ToolButton15",
+                           "ToolButton10"}));
 
     const std::pair<QToolButton*, const char*> tips[] = {
         {f.ToolButton1, ""},

@@ -2,10 +2,14 @@
 
 #include "LanguageSyntax.h"
 #include "MainForm.h"
+#include "OutputPanel.h"
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMouseEvent>
+#include <QTextBlock>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
@@ -54,3 +58,20 @@ public:
     QStringList files; // as named on the command line
     std::unique_ptr<TMainForm> form;
 };
+
+// A double-click on an output panel line, as the user gives it.
+inline void DoubleClickPanelLine(OutputPanel& panel, int index)
+{
+    const QTextBlock block = panel.document()->findBlockByNumber(index);
+    QTextCursor c(block);
+    const QPoint at = panel.cursorRect(c).center() + QPoint(2, 0);
+    QMouseEvent press(QEvent::MouseButtonPress, at, panel.viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, panel.viewport()->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, panel.viewport()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel.viewport(), &press);
+    QApplication::sendEvent(panel.viewport(), &release);
+    QApplication::sendEvent(panel.viewport(), &dbl);
+}

