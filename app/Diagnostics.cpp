@@ -2,6 +2,7 @@
 // double-click on a message line in the output panel that takes the caret there.
 #include "MainForm.h"
 
+#include "GoToLine.h"
 #include "LineMarkers.h"
 #include "LogLineParser.h"
 #include "OutputPanel.h"
@@ -11,6 +12,7 @@
 #include <QTabWidget>
 #include <QToolTip>
 #include <QTextBlock>
+#include <QToolTip>
 
 namespace {
 // Compilers name the page's own text by its string number ("0") or by the validator's
@@ -61,7 +63,7 @@ void TMainForm::markDiagnostics(CheckedPages pages)
             continue;
         // A message in an included file marks nothing on the page; a double-click names it.
         if (IsIncludedFile(message->source)) {
-            panelTargets_.insert(i, PanelTarget{page, message->line, message->column, message->source});
+            panelTargets_.insert(i, PanelTarget{page, {}, message->source, message->line});
             continue;
         }
         const auto kind = message->severity == LogMessage::Severity::Error ? LineMarker::Kind::Error
@@ -69,9 +71,16 @@ void TMainForm::markDiagnostics(CheckedPages pages)
         QString shown = text;
         shown.remove(QLatin1Char('\r'));
         page->markers().add(message->line, message->column, kind, shown.trimmed());
-        panelTargets_.insert(i, PanelTarget{page, message->line, message->column, {}});
+        if (message->line >= 1 && message->line <= page->document()->blockCount())
+            panelTargets_.insert(
+                i, PanelTarget{page, CursorAt(page->document(), {message->line, message->column}), {}, message->line});
     }
     panelTargetLines_ = lines;
+}
+
+void TMainForm::forgetPanelTargets(ShaderEditor* editor)
+{
+    panelTargets_.removeIf([editor](const auto& target) { return target.value().editor == editor; });
 }
 
 void TMainForm::OutputLineActivated(int index)
@@ -88,14 +97,21 @@ void TMainForm::OutputLineActivated(int index)
         return;
     }
     ShaderEditor* editor = found->editor;
-    const QTextBlock block = editor->document()->findBlockByNumber(found->line - 1);
-    if (!block.isValid())
-        return;
     PageControl1->setCurrentWidget(editor == ShaderRichEdit ? VSTabSheet : FSTabSheet);
-    QTextCursor caret(block);
-    if (found->column > 1)
-        caret.setPosition(block.position() + std::min(found->column - 1, block.length() - 1));
-    editor->setTextCursor(caret);
+    // The place has moved with the edits made since the check, as the marker has.
+    editor->setTextCursor(QTextCursor(found->at));
     editor->ensureCursorVisible();
     editor->setFocus(Qt::OtherFocusReason);
+}
+
+void TMainForm::goToDiagnostic(bool forward)
+{
+    ShaderEditor* editor = activePage().editor;
+    const int block = editor->markers().nextMarkedBlock(editor->textCursor().blockNumber(), forward);
+    if (block < 0)
+        return;
+    GoToLineColumn(editor, {block + 1, editor->markers().onBlock(block).constFirst()->column});
+    editor->setFocus(Qt::OtherFocusReason);
+    QToolTip::showText(editor->viewport()->mapToGlobal(editor->cursorRect().bottomLeft()),
+                       editor->markers().messagesOnBlock(block), editor->viewport());
 }

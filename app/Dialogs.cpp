@@ -1,6 +1,10 @@
 #include "Dialogs.h"
 
+#include "PreferencesDialog.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,10 +26,72 @@ Dialogs::SaveAnswer QtDialogs::askSaveChanges(bool allowCancel)
     return SaveAnswer::No;
 }
 
+Dialogs::DiskAnswer QtDialogs::askOverwriteChangedFile(const QString& path)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Lumenpad"),
+                    QStringLiteral("The file %1 has been changed on disk since it was opened or saved.\n"
+                                   "Overwrite it with this page, or reload the page from the file?")
+                        .arg(QDir::toNativeSeparators(path)),
+                    QMessageBox::NoButton, parent_);
+    QPushButton* overwrite = box.addButton(QStringLiteral("&Overwrite"), QMessageBox::AcceptRole);
+    QPushButton* reload = box.addButton(QStringLiteral("&Reload"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == overwrite)
+        return DiskAnswer::Overwrite;
+    if (box.clickedButton() == reload)
+        return DiskAnswer::Reload;
+    return DiskAnswer::Cancel;
+}
+
+bool QtDialogs::askReloadChangedFile(const QString& path)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Lumenpad"),
+                    QStringLiteral("The file %1 has been changed on disk. Reload it?")
+                        .arg(QDir::toNativeSeparators(path)),
+                    QMessageBox::NoButton, parent_);
+    QPushButton* reload = box.addButton(QStringLiteral("&Reload"), QMessageBox::AcceptRole);
+    QPushButton* keep = box.addButton(QStringLiteral("&Keep this page"), QMessageBox::RejectRole);
+    box.setDefaultButton(reload);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == reload;
+}
+
+QString QtDialogs::askGoToLine(int lineCount)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent_, QStringLiteral("Go to Line"),
+                                               QStringLiteral("Line (1 to %1), or line:column:").arg(lineCount),
+                                               QLineEdit::Normal, QString(), &ok);
+    return ok ? text.trimmed() : QString();
+}
+
+bool QtDialogs::editPreferences(Preferences& preferences)
+{
+    PreferencesDialog dialog(preferences, parent_);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    preferences = dialog.preferences();
+    return true;
+}
+
+void QtDialogs::showKeys(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Keyboard Shortcuts"), text, QMessageBox::Ok, parent_);
+    box.setTextFormat(Qt::RichText);
+    box.exec();
+}
+
 namespace {
 QString runFileDialog(QWidget* parent, const QString& title, const QString& lastPath, bool save)
 {
-    QFileDialog dialog(parent, title, QString(), QString::fromLatin1(kShaderFileFilter));
+    QString filter = QString::fromLatin1(kShaderFileFilter);
+    if (!save)
+        filter += QStringLiteral(";;") + QString::fromLatin1(kAllFilesFilter);
+    QFileDialog dialog(parent, title, QString(), filter);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // A typed name that does not exist is taken as typed; opening it then reports the failure.

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+struct Preferences;
 class QWidget;
 
 // Every modal dialog the window opens goes through this interface, so widget tests can
@@ -9,12 +10,24 @@ class QWidget;
 class Dialogs {
 public:
     enum class SaveAnswer { Yes, No, Cancel };
+    // What Save does with a file that changed on disk since the page read or saved it.
+    enum class DiskAnswer { Overwrite, Reload, Cancel };
 
     virtual ~Dialogs() = default;
 
     // "File has been changed!Save changes?" with "&Ja" (default) and "&Nein"; with
-    // allowCancel a third button "Abbrechen" is offered (used when closing the window).
+    // allowCancel a third button "Abbrechen", also what Escape chooses, is offered.
     virtual SaveAnswer askSaveChanges(bool allowCancel) = 0;
+    // Save found the page's file changed on disk by someone else.
+    virtual DiskAnswer askOverwriteChangedFile(const QString& path) = 0;
+    // The file of a page without edits changed on disk; true reloads it.
+    virtual bool askReloadChangedFile(const QString& path) = 0;
+    // Asks for "line" or "line:column"; returns the text typed, or an empty text when cancelled.
+    virtual QString askGoToLine(int lineCount) = 0;
+    // Edits the preferences in place; false when the user cancelled.
+    virtual bool editPreferences(Preferences& preferences) = 0;
+    // The list of keyboard commands.
+    virtual void showKeys(const QString& text) = 0;
     // Returns the chosen path, or an empty text when the user cancelled.
     virtual QString openShaderFile(const QString& lastPath) = 0;
     virtual QString saveShaderFile(const QString& lastPath) = 0;
@@ -30,6 +43,11 @@ public:
     explicit QtDialogs(QWidget* parent) : parent_(parent) {}
 
     SaveAnswer askSaveChanges(bool allowCancel) override;
+    DiskAnswer askOverwriteChangedFile(const QString& path) override;
+    bool askReloadChangedFile(const QString& path) override;
+    QString askGoToLine(int lineCount) override;
+    bool editPreferences(Preferences& preferences) override;
+    void showKeys(const QString& text) override;
     QString openShaderFile(const QString& lastPath) override;
     QString saveShaderFile(const QString& lastPath) override;
     void showError(const QString& text) override;
@@ -44,3 +62,5 @@ private:
 // holds the patterns in the form Qt parses, and is hidden with HideNameFilterDetails.
 inline constexpr const char* kShaderFileFilter =
     "glSlang-Shader (*.txt;*.glsl;*.vert;*.frag) (*.txt *.glsl *.vert *.frag)";
+// The open dialog's second entry, shown as "All files (*)".
+inline constexpr const char* kAllFilesFilter = "All files (*) (*)";

@@ -1,36 +1,74 @@
-// New, Open, Save and Save As on the active page.
+// New, Open, Save and Save As on the active page; files opened from the command line or
+// dropped on the window; files changed on disk by another program.
 #include "MainForm.h"
 
 #include "Dialogs.h"
+#include "ErrorReporting.h"
 #include "LumenpadError.h"
 #include "OutputPanel.h"
 #include "ShaderEditor.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
-
+#include <QMimeData>
+#include <QTabWidget>
+#include <QTimer>
 
 void TMainForm::loadIntoPage(const Page& page, const QString& path)
 {
-    DecodedShaderText decoded = DecodeShaderText(ReadWholeFile(path), path);
+    const QByteArray bytes = ReadWholeFile(path);
+    DecodedShaderText decoded = DecodeShaderText(bytes, path);
+    rememberCaret(page);
+    forgetPanelTargets(page.editor);
     page.editor->setPlainText(decoded.text);
     HighlightAllLines(page.editor);
     page.document->FileName = path;
     page.document->Changed = false;
     page.document->encoding = decoded.encoding;
     page.document->lineEnd = decoded.lineEnd;
+    page.watch->remember(path, bytes);
     page.panel->setText(QLatin1String(page.prefix) + path);
+    restoreCaret(page);
+}
+
+bool TMainForm::askToSave(const Page& page, bool closing)
+{
+    if (!page.document->Changed)
+        return true;
+    PageControl1->setCurrentWidget(page.sheet);
+    switch (dialogs_->askSaveChanges(true)) {
+    case Dialogs::SaveAnswer::Cancel:
+        return false;
+    case Dialogs::SaveAnswer::No:
+        return true;
+    case Dialogs::SaveAnswer::Yes:
+        break;
+    }
+    // A cancelled save dialog still goes on, as without the third button; a stop asked for at
+    // the question about a file changed on disk ends the command.
+    if (!closing)
+        return savePage(page) != SaveOutcome::Cancelled;
+    // The window closes only over a page that is safe: a failed or cancelled save keeps it open.
+    SaveOutcome outcome = SaveOutcome::NotSaved;
+    RunHandler(*dialogs_, [&] { outcome = savePage(page); });
+    return outcome == SaveOutcome::Written || outcome == SaveOutcome::Reloaded;
 }
 
 void TMainForm::ToolButton1Click()
 {
     const Page page = activePage();
-    if (page.document->Changed && dialogs_->askSaveChanges(false) == Dialogs::SaveAnswer::Yes)
-        savePage(page);
+    if (!askToSave(page))
+        return;
+    rememberCaret(page);
+    forgetPanelTargets(page.editor);
     page.editor->clear();
     page.document->FileName.clear();
     page.document->Changed = false;
     page.document->encoding = TextEncoding::Utf8;
     page.document->lineEnd = LineEndStyle::CrLf;
+    page.watch->forget();
     page.panel->setText(QLatin1String(page.prefix));
     glslValidateMemo->clearLines();
 }
@@ -38,8 +76,8 @@ void TMainForm::ToolButton1Click()
 void TMainForm::ToolButton2Click()
 {
     const Page page = activePage();
-    if (page.document->Changed && dialogs_->askSaveChanges(false) == Dialogs::SaveAnswer::Yes)
-        savePage(page);
+    if (!askToSave(page))
+        return;
     const QString path = dialogs_->openShaderFile(lastOpenPath_);
     if (path.isEmpty())
         return;
@@ -57,32 +95,128 @@ void TMainForm::ToolButton9Click()
     saveAsPage(activePage());
 }
 
-// Returns false when the user cancelled the save dialog; a failed write throws.
-bool TMainForm::savePage(const Page& page)
+TMainForm::SaveOutcome TMainForm::savePage(const Page& page)
 {
-    if (page.document->FileName.isEmpty()) {
-        saveAsPage(page);
-        return !page.document->FileName.isEmpty();
+    if (page.document->FileName.isEmpty())
+        return saveAsPage(page) ? SaveOutcome::Written : SaveOutcome::NotSaved;
+    if (page.watch->changedOnDisk()) {
+        switch (dialogs_->askOverwriteChangedFile(page.document->FileName)) {
+        case Dialogs::DiskAnswer::Overwrite:
+            break;
+        case Dialogs::DiskAnswer::Reload:
+            loadIntoPage(page, page.document->FileName);
+            return SaveOutcome::Reloaded;
+        case Dialogs::DiskAnswer::Cancel:
+            return SaveOutcome::Cancelled;
+        }
     }
-    TextEncoding encoding = page.document->encoding;
-    const QByteArray bytes = EncodeShaderText(page.editor->pageText(), encoding, page.document->lineEnd);
-    if (const int err = WriteFileAtomically(page.document->FileName, bytes))
-        throw LumenpadError(FileCreateMessage(page.document->FileName, SystemReason(err)));
-    page.document->encoding = encoding;
-    return true;
+    writePage(page, page.document->FileName);
+    return SaveOutcome::Written;
 }
 
-void TMainForm::saveAsPage(const Page& page)
+// Returns false when the user cancelled the save dialog; a failed write throws.
+bool TMainForm::saveAsPage(const Page& page)
 {
     const QString path = dialogs_->saveShaderFile(lastSavePath_);
     if (path.isEmpty())
-        return;
+        return false;
     lastSavePath_ = path;
+    writePage(page, path);
+    page.document->FileName = path;
+    page.panel->setText(QLatin1String(page.prefix) + path);
+    return true;
+}
+
+void TMainForm::writePage(const Page& page, const QString& path)
+{
     TextEncoding encoding = page.document->encoding;
     const QByteArray bytes = EncodeShaderText(page.editor->pageText(), encoding, page.document->lineEnd);
     if (const int err = WriteFileAtomically(path, bytes))
         throw LumenpadError(FileCreateMessage(path, SystemReason(err)));
     page.document->encoding = encoding;
-    page.document->FileName = path;
-    page.panel->setText(QLatin1String(page.prefix) + path);
+    page.watch->remember(path, bytes);
+}
+
+void TMainForm::openFiles(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        const Page page = pageForFile(path);
+        PageControl1->setCurrentWidget(page.sheet);
+        bool stopped = false;
+        RunHandler(*dialogs_, [&] {
+            stopped = !askToSave(page);
+            if (!stopped)
+                loadIntoPage(page, path);
+        });
+        if (stopped)
+            return;
+    }
+}
+
+void TMainForm::openStartFiles()
+{
+    // Files named on the command line take the places of the last files on their pages.
+    QString named[2];
+    for (const QString& path : std::as_const(options_.files))
+        named[pageForFile(path).sheet == FSTabSheet ? 1 : 0] = path;
+    const Page pages[2] = {vertexPage(), fragmentPage()};
+    for (int i = 0; i < 2; ++i) {
+        const Page& page = pages[i];
+        const QString path = named[i].isEmpty() ? page.document->FileName : named[i];
+        if (path.isEmpty() || (named[i].isEmpty() && !QFileInfo::exists(path)))
+            continue;
+        RunHandler(*dialogs_, [&] {
+            try {
+                loadIntoPage(page, path);
+            } catch (...) {
+                // Left untitled, so a later Save cannot write this empty page over the file.
+                page.document->FileName.clear();
+                throw;
+            }
+        });
+    }
+    if (!options_.files.isEmpty())
+        PageControl1->setCurrentWidget(pageForFile(options_.files.constLast()).sheet);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!LocalFilesOf(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    const QStringList files = LocalFilesOf(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The drop ends first: the save question must not run inside the drag and drop.
+    QTimer::singleShot(0, this, [this, files] { openFiles(files); });
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Coming back to the window is when another program's changes to a file show up.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && StartTimer && !StartTimer->isActive())
+        QTimer::singleShot(0, this, &TMainForm::checkFilesOnDisk);
+}
+
+void TMainForm::checkFilesOnDisk()
+{
+    if (checkingDisk_ || closing_)
+        return;
+    checkingDisk_ = true;
+    for (const Page& page : {vertexPage(), fragmentPage()}) {
+        // A page with edits is asked about when it is saved.
+        if (page.document->Changed || !page.watch->changedOnDisk() || page.watch->reloadDeclined())
+            continue;
+        PageControl1->setCurrentWidget(page.sheet);
+        if (dialogs_->askReloadChangedFile(page.document->FileName))
+            RunHandler(*dialogs_, [&] { loadIntoPage(page, page.document->FileName); });
+        else
+            page.watch->declineReload();
+    }
+    checkingDisk_ = false;
 }

@@ -26,14 +26,40 @@ constexpr int kEditBlockLimit = 1000;
 // How often a slice looks at the clock, in blocks.
 constexpr int kClockInterval = 32;
 
-// A block's userState holds the generation it was coloured in, shifted left by one, and in
-// bit 0 whether its layout holds formats of ours. A new block has -1: taken as not coloured
-// and perhaps holding formats.
-constexpr int kLastGeneration = std::numeric_limits<int>::max() >> 1;
+// A block's userState holds the generation it was coloured in, shifted left by three; bit 0
+// tells whether its layout holds formats of ours, bit 1 whether the line ends inside a block
+// comment, bit 2 whether it was coloured as starting inside one. A new block has -1: taken as
+// not coloured and perhaps holding formats.
+constexpr int kGenerationShift = 3;
+constexpr int kHoldsFormats = 1;
+constexpr int kEndsInComment = 2;
+constexpr int kStartsInComment = 4;
+constexpr int kLastGeneration = std::numeric_limits<int>::max() >> kGenerationShift;
 
 bool MayHoldFormats(int state)
 {
-    return state < 0 || (state & 1);
+    return state < 0 || (state & kHoldsFormats);
+}
+
+bool EndsInComment(const QTextBlock& block)
+{
+    const int state = block.isValid() ? block.userState() : -1;
+    return state >= 0 && (state & kEndsInComment);
+}
+
+// Whether the block was coloured with the comment state its line now starts in; a line whose
+// line above opened or closed a block comment since must be coloured again.
+bool StartMatches(const QTextBlock& block)
+{
+    const int state = block.userState();
+    return state >= 0 && bool(state & kStartsInComment) == EndsInComment(block.previous());
+}
+
+// A coloured block that must be coloured again because the line above changed its comment
+// state. Blocks never coloured are left to the pass that is running for them.
+bool StartChanged(const QTextBlock& block)
+{
+    return block.isValid() && block.userState() >= 0 && !StartMatches(block);
 }
 
 } // namespace
@@ -207,6 +233,21 @@ void LineHighlighter::colourRange(const QTextBlock& first, const QTextBlock& las
             if (block == last)
                 break;
         }
+        // A block comment opened or closed here changes the lines below it up to where their
+        // state agrees again: those that can be in view now, the rest from the event loop.
+        QTextBlock next = last.next();
+        for (int budget = visibleBlockCount(); StartChanged(next) && budget > 0; --budget) {
+            colourBlock(next);
+            if (from < 0)
+                from = next.position();
+            to = next.position() + next.length();
+            next = next.next();
+        }
+        if (StartChanged(next)) {
+            nextBlock_ = pending_ ? std::min(nextBlock_, next.blockNumber()) : next.blockNumber();
+            pending_ = true;
+            sliceTimer_.start();
+        }
     }
     if (from >= 0)
         flush(from, to, true);
@@ -215,13 +256,15 @@ void LineHighlighter::colourRange(const QTextBlock& first, const QTextBlock& las
 bool LineHighlighter::isDone(const QTextBlock& block) const
 {
     const int state = block.userState();
-    return state >= 0 && (state >> 1) == generation_;
+    return state >= 0 && (state >> kGenerationShift) == generation_ && StartMatches(block);
 }
 
 void LineHighlighter::colourBlock(const QTextBlock& block)
 {
     const QString text = block.text();
-    colourer_.colourLine(text, spans_);
+    const bool startsInComment = EndsInComment(block.previous());
+    const bool endsInComment = colourer_.colourLine(text, spans_, startsInComment);
+    const int commentBits = (startsInComment ? kStartsInComment : 0) | (endsInComment ? kEndsInComment : 0);
     // Plain text needs no format: it is drawn in the palette's text colour, which is kept at
     // TextColour. Fewer formats make a long file colour faster and use less memory.
     qsizetype count = 0;
@@ -229,7 +272,7 @@ void LineHighlighter::colourBlock(const QTextBlock& block)
         count += span.role != SyntaxRole::Text;
     QTextBlock writable(block);
     if (count == 0 && !MayHoldFormats(block.userState())) {
-        writable.setUserState(generation_ << 1);
+        writable.setUserState((generation_ << kGenerationShift) | commentBits);
         return;
     }
     // A fresh list of the exact size: the layout keeps it, and a reused one would hand every
@@ -242,7 +285,7 @@ void LineHighlighter::colourBlock(const QTextBlock& block)
     }
     QTextLayout* layout = block.layout();
     layout->setFormats(ranges);
-    writable.setUserState((generation_ << 1) | (count > 0 ? 1 : 0));
+    writable.setUserState((generation_ << kGenerationShift) | commentBits | (count > 0 ? kHoldsFormats : 0));
     if (!formatsShared_)
         shareFormats(layout->formats());
 }

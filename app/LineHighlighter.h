@@ -24,7 +24,9 @@ class QTextDocument;
 // Words and comments get formats in their scheme colours; plain text is drawn in the editor's
 // palette text colour, which the highlighter keeps at the scheme's TextColour.
 //
-// Every edit recolours the lines it touched before the edit's textChanged is raised. A complete
+// Every edit recolours the lines it touched before the edit's textChanged is raised, and the
+// lines below whose start moved into or out of a block comment (those in view at once, the rest
+// from the event loop). A complete
 // pass (HighlightAllLines) colours the lines in view first and the rest in short slices from
 // the event loop, so a long file does not stop the window from answering; an edit of more than
 // a thousand lines (a whole text set at once, a huge paste) is treated the same way.

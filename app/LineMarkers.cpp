@@ -1,9 +1,12 @@
 #include "LineMarkers.h"
 
-#include <QPlainTextEdit>
+#include "ShaderEditor.h"
+
 #include <QTextBlock>
 
-LineMarkers::LineMarkers(QPlainTextEdit* editor) : QObject(editor), editor_(editor)
+#include <algorithm>
+
+LineMarkers::LineMarkers(ShaderEditor* editor) : QObject(editor), editor_(editor)
 {
     connect(editor->document(), &QTextDocument::contentsChange, this, &LineMarkers::contentsChanged);
 }
@@ -41,6 +44,25 @@ QList<const LineMarker*> LineMarkers::onBlock(int blockNumber) const
             found.append(&m);
     }
     return found;
+}
+
+int LineMarkers::nextMarkedBlock(int fromBlock, bool forward) const
+{
+    int wrapped = -1;
+    int next = -1;
+    for (const LineMarker& m : markers_) {
+        const int block = m.range.block().blockNumber();
+        if (forward) {
+            if (block > fromBlock && (next < 0 || block < next))
+                next = block;
+            wrapped = wrapped < 0 ? block : std::min(wrapped, block);
+        } else {
+            if (block < fromBlock && block > next)
+                next = block;
+            wrapped = std::max(wrapped, block);
+        }
+    }
+    return next >= 0 ? next : wrapped;
 }
 
 QString LineMarkers::messagesOnBlock(int blockNumber) const
@@ -83,5 +105,5 @@ void LineMarkers::refreshUnderlines()
                                                                      : QColor(0xE0, 0xA0, 0x00));
         selections.append(s);
     }
-    editor_->setExtraSelections(selections);
+    editor_->setSelectionLayer(ShaderEditor::SelectionLayer::Markers, selections);
 }

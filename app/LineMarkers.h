@@ -5,7 +5,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
-class QPlainTextEdit;
+class ShaderEditor;
 
 // A checker's message tied to one line of an editor.
 struct LineMarker {
@@ -22,7 +22,7 @@ struct LineMarker {
 class LineMarkers : public QObject {
     Q_OBJECT
 public:
-    explicit LineMarkers(QPlainTextEdit* editor);
+    explicit LineMarkers(ShaderEditor* editor);
 
     // Marks line (1-based) of the editor; lines past the end are not marked.
     void add(int line, int column, LineMarker::Kind kind, const QString& message);
@@ -32,6 +32,9 @@ public:
     QList<const LineMarker*> onBlock(int blockNumber) const;
     // The messages of the markers on a block, one per line; empty when there is none.
     QString messagesOnBlock(int blockNumber) const;
+    // The next marked block after fromBlock (before it when backward), wrapping around the
+    // text; -1 when nothing is marked.
+    int nextMarkedBlock(int fromBlock, bool forward) const;
     bool isEmpty() const { return markers_.isEmpty(); }
     int count() const { return int(markers_.size()); }
 
@@ -42,6 +45,6 @@ private:
     void contentsChanged(int position, int removed, int added);
     void refreshUnderlines();
 
-    QPlainTextEdit* editor_;
+    ShaderEditor* editor_;
     QList<LineMarker> markers_;
 };

@@ -1,8 +1,10 @@
 #include "MainForm.h"
 
+#include "Completion.h"
 #include "Dialogs.h"
 #include "EditorPalette.h"
 #include "ErrorReporting.h"
+#include "FindBar.h"
 #include "Icons.h"
 #include "LanguageSyntax.h"
 #include "LineHighlighter.h"
@@ -21,6 +23,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -40,6 +43,12 @@ constexpr int kDesignTop = 110;
 constexpr int kDesignTabHeight = 443;
 constexpr int kDesignMemoHeight = 89;
 constexpr int kStatusBarHeight = 19;
+// The toolbar's cells: buttons 23 pixels wide, separators 8, the scheme chooser 106 by 21.
+constexpr int kToolBarHeight = 25;
+constexpr int kButtonCellWidth = 23;
+constexpr int kSeparatorWidth = 8;
+constexpr int kChooserWidth = 106;
+constexpr int kChooserHeight = 21;
 // How long after showing the window a window manager's frame is waited for, and how often
 // it is looked for.
 constexpr int kFrameSettleMs = 3000;
@@ -47,6 +56,24 @@ constexpr int kFramePollMs = 20;
 
 const QString kAboutText = QStringLiteral(
     "tiny Lumenpad\rVersion 0.2\r2026 by the Lumenpad developers\rhttps://lumenpad.org");
+
+// The toolbar lays its cells edge to edge from its left edge, as the layout places them; the
+// platform style would add margins and spacing of its own. (Separators are sized by their own
+// style, so each gets its width directly.)
+class ToolBarStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        switch (metric) {
+        case PM_ToolBarItemSpacing:
+        case PM_ToolBarItemMargin:
+        case PM_ToolBarFrameWidth:
+            return 0;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
 } // namespace
 
 TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
@@ -61,7 +88,10 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
     }
     buildControls();
     connectHandlers();
+    createCommands();
     FormCreate();
+    // Typing goes to the shader from the start.
+    ShaderRichEdit->setFocus(Qt::OtherFocusReason);
 }
 
 TMainForm::~TMainForm()
@@ -89,6 +119,10 @@ void TMainForm::buildControls()
     ToolBar1->setIconSize(QSize(16, 16));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    auto* toolBarStyle = new ToolBarStyle;
+    toolBarStyle->setParent(ToolBar1);
+    ToolBar1->setStyle(toolBarStyle);
+    ToolBar1->setFixedHeight(kToolBarHeight);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
     auto button = [this](const char* name, int image, const QString& tip) {
@@ -98,11 +132,15 @@ void TMainForm::buildControls()
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
         b->setToolTip(tip);
-        b->setMinimumWidth(23);
+        b->setFixedSize(kButtonCellWidth, kToolBarHeight - 2);
         ToolBar1->addWidget(b);
         return b;
     };
-    auto separator = [this](const char* name) { ToolBar1->addSeparator()->setObjectName(QLatin1String(name)); };
+    auto separator = [this](const char* name) {
+        QAction* action = ToolBar1->addSeparator();
+        action->setObjectName(QLatin1String(name));
+        ToolBar1->widgetForAction(action)->setFixedWidth(kSeparatorWidth);
+    };
 
     ToolButton1 = button("ToolButton1", 0, {});
     separator("ToolButton4");
@@ -125,7 +163,7 @@ void TMainForm::buildControls()
     ComboBoxSourceHighlight->addItems({QStringLiteral("Default"), QStringLiteral("Twilight"),
                                        QStringLiteral("Borland Classic")});
     ComboBoxSourceHighlight->setCurrentIndex(0);
-    ComboBoxSourceHighlight->setMinimumWidth(106);
+    ComboBoxSourceHighlight->setFixedSize(kChooserWidth, kChooserHeight);
     ComboBoxSourceHighlight->setFocusPolicy(Qt::StrongFocus);
     ToolBar1->addWidget(ComboBoxSourceHighlight);
     separator("ToolButton15");
@@ -151,6 +189,10 @@ void TMainForm::buildControls()
     VSTabSheet = makePage("VSTabSheet", "ShaderRichEdit", QStringLiteral("VertexShader"), 0, ShaderRichEdit);
     FSTabSheet = makePage("FSTabSheet", "ShaderRichEditFS", QStringLiteral("FragmentShader"), 1, ShaderRichEditFS);
     PageControl1->setCurrentWidget(VSTabSheet);
+    // Find and replace sits below the active page's editor, so the toolbar and tabs stay put.
+    findBar_ = new FindBar(VSTabSheet);
+    findBar_->setEditor(ShaderRichEdit);
+    setAcceptDrops(true);
 
     glslValidateMemo = new OutputPanel;
     glslValidateMemo->setObjectName(QStringLiteral("glslValidateMemo"));
@@ -226,6 +268,9 @@ void TMainForm::connectHandlers()
     });
     connect(glslValidateMemo, &OutputPanel::lineActivated, this,
             [this](int index) { RunHandler(*dialogs_, [&] { OutputLineActivated(index); }); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { findBar_->setEditor(activePage().editor); });
+    for (ShaderEditor* editor : {ShaderRichEdit, ShaderRichEditFS})
+        connect(editor, &ShaderEditor::filesDropped, this, &TMainForm::openFiles, Qt::QueuedConnection);
     connect(StartTimer, &QTimer::timeout, this, [this] { runGuarded(&TMainForm::StartTimerTimer); });
     connect(TargetChooser, &QComboBox::activated, this, [this] { runGuarded(&TMainForm::TargetChooserChange); });
     connect(CheckAllTargetsButton, &QToolButton::clicked, this,
@@ -234,17 +279,27 @@ void TMainForm::connectHandlers()
 
 TMainForm::Page TMainForm::vertexPage()
 {
-    return {ShaderRichEdit, &VSDocument, StatusPanel0, "VS:"};
+    return {ShaderRichEdit, &VSDocument, StatusPanel0, "VS:", VSTabSheet, &vertexWatch_};
 }
 
 TMainForm::Page TMainForm::fragmentPage()
 {
-    return {ShaderRichEditFS, &FSDocument, StatusPanel1, "FS:"};
+    return {ShaderRichEditFS, &FSDocument, StatusPanel1, "FS:", FSTabSheet, &fragmentWatch_};
 }
 
 TMainForm::Page TMainForm::activePage()
 {
     return PageControl1->currentWidget() == FSTabSheet ? fragmentPage() : vertexPage();
+}
+
+TMainForm::Page TMainForm::pageForFile(const QString& path)
+{
+    const std::optional<ShaderStage> stage = StageFromFileName(path.toStdString());
+    if (stage == ShaderStage::Vertex)
+        return vertexPage();
+    if (stage == ShaderStage::Fragment)
+        return fragmentPage();
+    return activePage();
 }
 
 // ---- Start-up -------------------------------------------------------------------------
@@ -253,6 +308,8 @@ void TMainForm::FormCreate()
 {
     // Each step reports its own failure and the next still runs, so one bad settings line
     // cannot leave the window without hints, driver checks or its deferred start step.
+    preferences_ = LoadPreferences(preferencesFile());
+
     RunHandler(*dialogs_, [this] {
         const SettingsReadResult read = ReadSettingsFile(QStringLiteral("config.txt"));
         const StoredSettings& v = read.values;
@@ -295,6 +352,12 @@ void TMainForm::FormCreate()
     });
 
     RunHandler(*dialogs_, [this] { createHelpSystem(); });
+    completionWords_ = CompletionWords::FromWordLists(HelpSystem);
+    for (ShaderEditor* editor : {ShaderRichEdit, ShaderRichEditFS})
+        editor->setCompletionWords(completionWords_);
+    applyPreferences();
+    if (preferences_.panelHeight > 0)
+        Splitter1->setSizes({std::max(height() - preferences_.panelHeight, 1), preferences_.panelHeight});
     RunHandler(*dialogs_, [this] { openGraphics(); });
     StartTimer->start();
 }
@@ -314,6 +377,7 @@ void TMainForm::applyStartGeometry()
     // showEvent and the start step correct the client size once the frame is known.
     resize(std::max(frame.width(), 1), std::max(frame.height(), 1));
     move(frame.topLeft());
+    settledSize_ = size();
 }
 
 void TMainForm::fitFrameToRequest()
@@ -324,14 +388,18 @@ void TMainForm::fitFrameToRequest()
     const QSize client = requestedFrame_.size() - margins;
     if (client != size())
         resize(client.expandedTo(QSize(1, 1)));
+    settledSize_ = size();
     if (frameGeometry().topLeft() != requestedFrame_.topLeft())
         move(requestedFrame_.topLeft());
 }
 
 void TMainForm::settleFrame()
 {
-    if (!requestedFrame_.isValid()) {
+    // Before a frame is seen, a size the settle did not give is the user's: it is kept.
+    const bool resizedByOthers = frameGeometry().size() == geometry().size() && size() != settledSize_;
+    if (!requestedFrame_.isValid() || resizedByOthers) {
         frameSettleTimer_->stop();
+        requestedFrame_ = QRect();
         return;
     }
     fitFrameToRequest();
@@ -377,19 +445,7 @@ void TMainForm::StartTimerTimer()
     ApplyColourScheme(ShaderRichEdit, ComboBoxSourceHighlight->currentIndex());
     ApplyColourScheme(ShaderRichEditFS, ComboBoxSourceHighlight->currentIndex());
 
-    for (const Page& page : {vertexPage(), fragmentPage()}) {
-        if (page.document->FileName.isEmpty() || !QFileInfo::exists(page.document->FileName))
-            continue;
-        RunHandler(*dialogs_, [&] {
-            try {
-                loadIntoPage(page, page.document->FileName);
-            } catch (...) {
-                // Left untitled, so a later Save cannot write this empty page over the file.
-                page.document->FileName.clear();
-                throw;
-            }
-        });
-    }
+    openStartFiles();
     emit startStepDone();
 }
 
@@ -402,7 +458,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         return;
     }
     for (const Page& page : {vertexPage(), fragmentPage()}) {
-        if (!askToSaveBeforeClose(page)) {
+        if (!askToSave(page, true)) {
             event->ignore();
             return;
         }
@@ -412,28 +468,14 @@ void TMainForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool TMainForm::askToSaveBeforeClose(const Page& page)
-{
-    if (!page.document->Changed)
-        return true;
-    PageControl1->setCurrentWidget(page.editor->parentWidget());
-    switch (dialogs_->askSaveChanges(true)) {
-    case Dialogs::SaveAnswer::Cancel:
-        return false;
-    case Dialogs::SaveAnswer::No:
-        return true;
-    case Dialogs::SaveAnswer::Yes:
-        break;
-    }
-    bool saved = false;
-    RunHandler(*dialogs_, [&] { saved = savePage(page); });
-    // A failed or cancelled save keeps the window open, so the text is not lost.
-    return saved;
-}
-
 void TMainForm::FormClose()
 {
     RunHandler(*dialogs_, [this] { closeGraphics(); });
+    rememberCaret(vertexPage());
+    rememberCaret(fragmentPage());
+    refreshPreferences();
+    preferences_.panelHeight = glslValidateMemo->height();
+    RunHandler(*dialogs_, [this] { savePreferences(); });
     RunHandler(*dialogs_, [this] {
         StoredSettings s;
         s.validatorDir = ValidatorDir;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileWatch.h"
+#include "Preferences.h"
 #include "ShaderDocument.h"
 #include "ShaderTarget.h"
 #include "ValidatorRun.h"
@@ -8,10 +10,13 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTextCursor>
 #include <functional>
 #include <memory>
 
+class CompletionWords;
 class Dialogs;
+class FindBar;
 class OutputPanel;
 class ShaderEditor;
 class THelpSystem;
@@ -20,6 +25,7 @@ class QLabel;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class QAction;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -35,6 +41,10 @@ struct MainFormOptions {
     int startTimerInterval = 50;
     // How the validator run waits (time limit; tests press Cancel through it).
     ValidatorRunOptions validatorRun;
+    // Files named on the command line; the start step opens them in place of the last files.
+    QStringList files;
+    // The program's own settings file; empty means the user's (PreferencesFilePath()).
+    QString preferencesFile;
 };
 
 // The one main window: the toolbar, the two shader pages, the output panel, the status bar,
@@ -116,6 +126,29 @@ public:
 
     Dialogs& dialogs() { return *dialogs_; }
 
+    // Commands beyond the toolbar's (keys, context menu; see Shortcuts.cpp).
+    void FindCommand();
+    void ReplaceCommand();
+    void FindNextCommand();
+    void FindPreviousCommand();
+    void GoToLineCommand();
+    void PreferencesCommand();
+    void KeysCommand();
+    void NextDiagnosticCommand();
+    void PreviousDiagnosticCommand();
+    // Opens files on the pages their names belong to (see CommandLineFiles.h), each after the
+    // save question of its page; "Abbrechen" stops there.
+    void openFiles(const QStringList& paths);
+    // Offers to reload each page without edits whose file changed on disk.
+    void checkFilesOnDisk();
+
+    FindBar* findBar() const { return findBar_; }
+    const Preferences& preferences() const { return preferences_; }
+    // The window's commands, in menu order; null entries separate groups.
+    const QList<QAction*>& commandActions() const { return commandActions_; }
+    // The compact list of keys, as F1 shows it.
+    QString keyListText() const;
+
 signals:
     // The deferred start step has run (last files reopened, lines in view coloured).
     void startStepDone();
@@ -123,6 +156,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
@@ -132,30 +168,51 @@ private:
         TSyntaxRichEdit* document;
         QLabel* panel;
         const char* prefix;
+        QWidget* sheet;
+        FileWatch* watch;
     };
     Page activePage();
     Page vertexPage();
     Page fragmentPage();
+    // The page a file's name belongs on; the active page for other names.
+    Page pageForFile(const QString& path);
 
     enum class CheckedPages { Vertex, Fragment, Both };
     struct PanelTarget {
         ShaderEditor* editor;
-        int line;   // 1-based
-        int column; // 1-based; 0 when not given
-        QString file; // a message in an included file: that file; empty for the page itself
+        QTextCursor at; // the message's place on the page; moves with the text as it is edited
+        QString file;   // a message in an included file: that file; empty for the page itself
+        int line = 0;   // the message's line, 1-based
     };
     // Runs a check of pages and marks the lines its messages name.
     void runCheck(CheckedPages pages, const std::function<void()>& check);
     void markDiagnostics(CheckedPages pages);
+    // The messages' places in a page whose text was replaced lead nowhere any more.
+    void forgetPanelTargets(ShaderEditor* editor);
+    void goToDiagnostic(bool forward);
 
     void buildControls();
     void connectHandlers();
+    void createCommands();
     void runGuarded(void (TMainForm::*handler)());
     void pageChanged(ShaderEditor* editor, QWidget* sheet, TSyntaxRichEdit& document);
     void loadIntoPage(const Page& page, const QString& path);
-    void saveAsPage(const Page& page);
-    bool savePage(const Page& page);
-    bool askToSaveBeforeClose(const Page& page);
+    // Written: the file holds the page. NotSaved: the save dialog was cancelled. Reloaded: the
+    // page was replaced by its changed file. Cancelled: the user stopped the command.
+    enum class SaveOutcome { Written, NotSaved, Reloaded, Cancelled };
+    SaveOutcome savePage(const Page& page);
+    bool saveAsPage(const Page& page);
+    void writePage(const Page& page, const QString& path);
+    // The save question before New, Open or a drop replaces the page, or the window closes;
+    // false when the command is to stop ("Abbrechen", and on closing a save not done).
+    bool askToSave(const Page& page, bool closing = false);
+    void openStartFiles();
+    void applyPreferences();
+    QString preferencesFile() const;
+    void refreshPreferences();
+    void savePreferences();
+    void rememberCaret(const Page& page);
+    void restoreCaret(const Page& page);
     void applyStartGeometry();
     void fitFrameToRequest();
     void settleFrame();
@@ -174,6 +231,13 @@ private:
     void closeGraphics();
 
     std::unique_ptr<Dialogs> ownDialogs_;
+    Preferences preferences_;
+    FileWatch vertexWatch_;
+    FileWatch fragmentWatch_;
+    FindBar* findBar_ = nullptr;
+    QList<QAction*> commandActions_;
+    std::shared_ptr<CompletionWords> completionWords_;
+    bool checkingDisk_ = false;
     Dialogs* dialogs_ = nullptr;
     MainFormOptions options_;
     QString lastOpenPath_;
@@ -183,6 +247,9 @@ private:
     // until a frame has been fitted or kFrameSettleMs have passed.
     QRect requestedFrame_;
     QTimer* frameSettleTimer_ = nullptr;
+    // The client size the settle last gave the window: any other size, before a frame is
+    // seen, is the user's (or a window manager's) and ends the settle.
+    QSize settledSize_;
     QElapsedTimer sinceShown_;
     bool firstShowDone_ = false;
     // Output lines that name a source line, by line index, for the output they came from.

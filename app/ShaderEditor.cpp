@@ -1,11 +1,21 @@
 #include "ShaderEditor.h"
 
+#include "Completion.h"
 #include "EditorGutter.h"
+#include "Indentation.h"
 #include "LineHighlighter.h"
 #include "LineMarkers.h"
+#include "Preferences.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextBlock>
+#include <QUrl>
+
+#include <algorithm>
 
 ShaderEditor::ShaderEditor(QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -32,6 +42,122 @@ ShaderEditor::ShaderEditor(QWidget* parent) : QPlainTextEdit(parent)
     connect(this, &QPlainTextEdit::updateRequest, this, &ShaderEditor::updateGutterArea);
     connect(markers_, &LineMarkers::changed, gutter_, qOverload<>(&QWidget::update));
     updateGutterWidth();
+    updateTabStop();
+}
+
+void ShaderEditor::updateTabStop()
+{
+    setTabStopDistance(QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')) * tabWidth_);
+}
+
+void ShaderEditor::applyPreferences(const Preferences& preferences)
+{
+    tabWidth_ = std::clamp(preferences.tabWidth, kMinTabWidth, kMaxTabWidth);
+    tabKeyIndents_ = preferences.tabKeyIndents;
+    autoIndent_ = preferences.autoIndent;
+    setTabChangesFocus(!tabKeyIndents_);
+    if (completion_)
+        completion_->setAutomatic(preferences.completion);
+    updateTabStop();
+}
+
+void ShaderEditor::setCompletionWords(std::shared_ptr<CompletionWords> words)
+{
+    const bool automatic = !completion_ || completion_->isAutomatic();
+    delete completion_;
+    completion_ = new EditorCompletion(this, std::move(words));
+    completion_->setAutomatic(automatic);
+}
+
+void ShaderEditor::setSelectionLayer(SelectionLayer layer, const QList<QTextEdit::ExtraSelection>& selections)
+{
+    layers_[int(layer)] = selections;
+    setExtraSelections(layers_[0] + layers_[1]);
+}
+
+void ShaderEditor::keyPressEvent(QKeyEvent* event)
+{
+    if (completion_ && completion_->listTakes(event)) {
+        event->ignore(); // the list takes or closes
+        return;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (tabKeyIndents_ && !isReadOnly()) {
+        if (event->key() == Qt::Key_Backtab || (event->key() == Qt::Key_Tab && mods == Qt::ShiftModifier)) {
+            UnindentLines(this, tabWidth_);
+            return;
+        }
+        if (event->key() == Qt::Key_Tab && mods == Qt::NoModifier) {
+            if (SelectionSpansLines(this))
+                IndentLines(this, tabWidth_);
+            else
+                InsertSoftTab(this, tabWidth_);
+            return;
+        }
+    }
+    if (autoIndent_ && !isReadOnly() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && mods == Qt::NoModifier) {
+        InsertIndentedLineBreak(this);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+    if (completion_)
+        completion_->keyHandled(event);
+}
+
+void ShaderEditor::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    if (!commandActions_.isEmpty())
+        menu->addSeparator();
+    for (QAction* action : std::as_const(commandActions_)) {
+        if (action)
+            menu->addAction(action);
+        else
+            menu->addSeparator();
+    }
+    menu->exec(event->globalPos());
+}
+
+QStringList LocalFilesOf(const QMimeData* data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    }
+    return files;
+}
+
+void ShaderEditor::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!LocalFilesOf(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+        return;
+    }
+    QPlainTextEdit::dragEnterEvent(event);
+}
+
+void ShaderEditor::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!LocalFilesOf(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+        return;
+    }
+    QPlainTextEdit::dragMoveEvent(event);
+}
+
+void ShaderEditor::dropEvent(QDropEvent* event)
+{
+    const QStringList files = LocalFilesOf(event->mimeData());
+    if (files.isEmpty()) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    emit filesDropped(files);
 }
 
 QTextBlock ShaderEditor::firstVisibleTextBlock() const
@@ -78,6 +204,8 @@ void ShaderEditor::changeEvent(QEvent* event)
         updateGutterWidth();
         gutter_->update();
     }
+    if (event->type() == QEvent::FontChange)
+        updateTabStop();
 }
 
 ShaderEditor::~ShaderEditor() = default;

@@ -1,15 +1,25 @@
 #pragma once
 
+#include <QList>
 #include <QPlainTextEdit>
 #include <QStringList>
 
+#include <memory>
+
+class CompletionWords;
+class EditorCompletion;
 class EditorGutter;
 class LineHighlighter;
 class LineMarkers;
+class QAction;
+class QMimeData;
+struct Preferences;
 
 // One shader editor page: monospaced, wrapping, no horizontal scroll bar, an always-visible
-// vertical one, Tab moves the focus. Reports pointer moves in viewport coordinates for the
-// function hints, and owns the highlighter that colours its lines.
+// vertical one, Tab moves the focus (or indents, by preference). Reports pointer moves in
+// viewport coordinates for the function hints, owns the highlighter that colours its lines,
+// keeps the indentation on Return, offers completion, and hands dropped files on rather than
+// pasting their names.
 class ShaderEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -32,22 +42,53 @@ public:
     // no-break space into a blank and each line separator into a line break.
     QString pageText() const;
 
+    // Tab width, Tab key, auto-indent and automatic completion.
+    void applyPreferences(const Preferences& preferences);
+    int tabWidth() const { return tabWidth_; }
+    // Completion from these words (also on Ctrl+Space); until then the editor offers none.
+    void setCompletionWords(std::shared_ptr<CompletionWords> words);
+    EditorCompletion* completion() const { return completion_; }
+    // The window's commands, listed with their keys below the context menu's own entries;
+    // a null entry is a separator.
+    void setCommandActions(const QList<QAction*>& actions) { commandActions_ = actions; }
+
+    // Extra selections come from two sources: the find bar's matches and the markers' underlines.
+    enum class SelectionLayer { Matches, Markers };
+    void setSelectionLayer(SelectionLayer layer, const QList<QTextEdit::ExtraSelection>& selections);
+
 signals:
     void pointerMoved(int x, int y);
+    // Files were dropped on the editor (local paths).
+    void filesDropped(const QStringList& paths);
 
 protected:
     bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void updateGutterWidth();
     void updateGutterArea(const QRect& rect, int dy);
+    void updateTabStop();
 
     LineHighlighter* highlighter_ = nullptr;
     LineMarkers* markers_ = nullptr;
     EditorGutter* gutter_ = nullptr;
+    EditorCompletion* completion_ = nullptr;
+    QList<QAction*> commandActions_;
+    QList<QTextEdit::ExtraSelection> layers_[2];
+    int tabWidth_ = 4;
+    bool tabKeyIndents_ = false;
+    bool autoIndent_ = true;
 };
+
+// The local files among dropped or pasted data; empty when there are none.
+QStringList LocalFilesOf(const QMimeData* data);
 
 // A page's logical lines as typed (one per text block), the form the driver checks take.
 QStringList DocumentLines(const QTextDocument& document);

@@ -2,6 +2,7 @@
 // own settings, and the check of the active page on the standard set of targets.
 #include "MainForm.h"
 
+#include "GoToLine.h"
 #include "LineMarkers.h"
 #include "LogLineParser.h"
 #include "OutputPanel.h"
@@ -102,8 +103,10 @@ void TMainForm::CheckAllTargetsClick()
     constexpr int kFirstRowLine = 1; // after the title
     for (int i = 0; i < rows.size(); ++i) {
         const std::optional<LogMessage> message = ParseLogLine(rows[i].firstError);
-        if (message)
-            panelTargets_.insert(kFirstRowLine + i, PanelTarget{page.editor, message->line, message->column, {}});
+        if (message && message->line >= 1 && message->line <= page.editor->document()->blockCount())
+            panelTargets_.insert(kFirstRowLine + i,
+                                 PanelTarget{page.editor, CursorAt(page.editor->document(), {message->line, message->column}),
+                                             {}, message->line});
     }
     panelTargetLines_ = glslValidateMemo->lines();
 }

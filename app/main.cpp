@@ -1,4 +1,5 @@
 // Program entry: module set-up, the application object, the one main window.
+#include "CommandLineFiles.h"
 #include "ErrorReporting.h"
 #include "GLBinding.h"
 #include "HintTiming.h"
@@ -8,6 +9,7 @@
 #include "StartupTiming.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -38,7 +40,9 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
-        TMainForm mainForm;
+        MainFormOptions options;
+        options.files = CommandLineFiles(QApplication::arguments(), QDir::currentPath());
+        TMainForm mainForm(options);
         WatchStartup(mainForm);
         mainForm.show();
         NoteStartupEvent("window-shown");

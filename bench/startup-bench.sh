@@ -8,6 +8,8 @@ build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/runtime
+# The program's own settings file (carets, panel height) stays out of the user's and the runs.
+export XDG_CONFIG_HOME=$work/config
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 xvfb_pid=
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"; }

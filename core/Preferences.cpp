@@ -86,16 +86,17 @@ void WritePreferences(QSettings& store, const Preferences& p)
     store.endArray();
 }
 
-Preferences LoadPreferences()
+Preferences LoadPreferences(const QString& file)
 {
-    QSettings store(PreferencesFilePath(), QSettings::IniFormat);
+    QSettings store(file, QSettings::IniFormat);
     return ReadPreferences(store);
 }
 
-void SavePreferences(const Preferences& preferences)
+bool SavePreferences(const Preferences& preferences, const QString& file)
 {
-    QDir().mkpath(QFileInfo(PreferencesFilePath()).absolutePath());
-    QSettings store(PreferencesFilePath(), QSettings::IniFormat);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QSettings store(file, QSettings::IniFormat);
     WritePreferences(store, preferences);
     store.sync();
+    return store.status() == QSettings::NoError;
 }

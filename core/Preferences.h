@@ -37,6 +37,7 @@ QString PreferencesFilePath();
 Preferences ReadPreferences(QSettings& store);
 void WritePreferences(QSettings& store, const Preferences& preferences);
 
-// From and to the user's settings file; a file that cannot be written is left as it was.
-Preferences LoadPreferences();
-void SavePreferences(const Preferences& preferences);
+// From and to the user's settings file (or another). A file that cannot be written is left as
+// it was, and the save returns false.
+Preferences LoadPreferences(const QString& file = PreferencesFilePath());
+bool SavePreferences(const Preferences& preferences, const QString& file = PreferencesFilePath());

@@ -1,5 +1,6 @@
 // The line colouring core: the spans of any line cover it exactly, in order, one role per
-// run, and match a plain search for every whole-word occurrence of every entry.
+// run, and match a plain search for every whole-word occurrence of every entry and a plain
+// walk through the comments, block comments carried from line to line.
 
 #include "FuzzSupport.h"
 #include "LineColouring.h"
@@ -29,7 +30,8 @@ public:
                          std::all_of(e.cbegin(), e.cend(), [](QChar c) { return IsWordCharacter(c.unicode()); })});
     }
 
-    std::vector<ColourSpan> colour(QStringView line) const
+    // inComment: the line starts inside a block comment; on return, whether it ends in one.
+    std::vector<ColourSpan> colour(QStringView line, bool& inComment) const
     {
         const qsizetype n = line.size();
         std::vector<std::uint8_t> roles(size_t(n), std::uint8_t{0}); // Text
@@ -59,12 +61,29 @@ public:
                     roles[size_t(p)] = std::max(roles[size_t(p)], e.role);
             }
         }
-        const qsizetype comment = line.indexOf(u"//");
-        if (comment >= 0)
-            std::fill(roles.begin() + comment, roles.end(), std::uint8_t(SyntaxRole::Comment));
+        const auto comment = std::uint8_t(SyntaxRole::Comment);
+        qsizetype p = 0;
+        while (p < n) {
+            if (inComment) {
+                const qsizetype close = line.indexOf(u"*/", p);
+                const qsizetype end = close < 0 ? n : close + 2;
+                std::fill(roles.begin() + p, roles.begin() + end, comment);
+                inComment = close < 0;
+                p = end;
+            } else if (line.mid(p).startsWith(u"//")) {
+                std::fill(roles.begin() + p, roles.end(), comment);
+                break;
+            } else if (line.mid(p).startsWith(u"/*")) {
+                std::fill(roles.begin() + p, roles.begin() + p + 2, comment);
+                inComment = true;
+                p += 2;
+            } else {
+                ++p;
+            }
+        }
 
         std::vector<ColourSpan> spans;
-        for (qsizetype p = 0; p < n; ++p) {
+        for (p = 0; p < n; ++p) {
             if (!spans.empty() && std::uint8_t(spans.back().role) == roles[size_t(p)])
                 ++spans.back().length;
             else
@@ -169,10 +188,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::vector<ColourSpan> reused;
+    bool inComment = false;
+    bool expectedInComment = false;
     for (const QString& line : lines) {
-        const std::vector<ColourSpan> spans = colourer->colourLine(line);
+        const bool startsInComment = inComment;
+        const std::vector<ColourSpan> spans = colourer->colourLine(line, startsInComment);
         CheckShape(line, spans);
-        const std::vector<ColourSpan> expected = reference->colour(line);
+        const std::vector<ColourSpan> expected = reference->colour(line, expectedInComment);
         QString listed;
         if (!shipped)
             for (int l = 0; l < 4; ++l)
@@ -182,8 +204,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                           .arg(QString::fromStdString(Escaped(line)), Describe(spans),
                                                Describe(expected), listed));
         // The overload that reuses its vector forgets the previous line.
-        colourer->colourLine(line, reused);
+        inComment = colourer->colourLine(line, reused, startsInComment);
         FUZZ_CHECK(reused == spans, Describe(reused));
+        FUZZ_CHECK(inComment == expectedInComment, QString::fromStdString(Escaped(line)));
     }
     return 0;
 }

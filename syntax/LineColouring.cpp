@@ -196,27 +196,57 @@ void LineColourer::noteStart(char16_t first, int length)
         startTable_[size_t(length) * 2 + (folded >> 6)] |= std::uint64_t(1) << (folded & 63);
 }
 
-std::vector<ColourSpan> LineColourer::colourLine(QStringView line) const
+std::vector<ColourSpan> LineColourer::colourLine(QStringView line, bool inComment) const
 {
     std::vector<ColourSpan> spans;
-    colourLine(line, spans);
+    colourLine(line, spans, inComment);
     return spans;
 }
 
-void LineColourer::colourLine(QStringView line, std::vector<ColourSpan>& spans) const
+namespace {
+// The index just past the "*/" that closes a block comment whose text starts at from; -1 when
+// the line ends first.
+int BlockCommentEnd(const char16_t* text, int from, int n)
+{
+    for (int k = from; k + 1 < n; ++k) {
+        if (text[k] == u'*' && text[k + 1] == u'/')
+            return k + 2;
+    }
+    return -1;
+}
+} // namespace
+
+bool LineColourer::colourLine(QStringView line, std::vector<ColourSpan>& spans, bool inComment) const
 {
     spans.clear();
     const char16_t* text = line.utf16();
     const int n = int(line.size());
-    int commentStart = n;
+    int lineCommentStart = n;
     int textFrom = 0; // end of the last span written
     int i = 0;
+    bool open = false; // a block comment runs past the end of the line
+    if (inComment) {
+        const int end = BlockCommentEnd(text, 0, n);
+        i = textFrom = end < 0 ? n : end;
+        open = end < 0;
+        AppendSpan(spans, 0, i, SyntaxRole::Comment);
+    }
     while (i < n) {
         const char16_t c = text[i];
         if (!IsWordCharacter(c)) {
-            if (c == u'/' && i + 1 < n && text[i + 1] == u'/') {
-                commentStart = i;
-                break;
+            if (c == u'/' && i + 1 < n) {
+                if (text[i + 1] == u'/') {
+                    lineCommentStart = i;
+                    break;
+                }
+                if (text[i + 1] == u'*') {
+                    const int end = BlockCommentEnd(text, i + 2, n);
+                    open = end < 0;
+                    AppendSpan(spans, textFrom, i, SyntaxRole::Text);
+                    AppendSpan(spans, i, open ? n : end, SyntaxRole::Comment);
+                    i = textFrom = open ? n : end;
+                    continue;
+                }
             }
             ++i;
             continue;
@@ -235,14 +265,16 @@ void LineColourer::colourLine(QStringView line, std::vector<ColourSpan>& spans) 
         AppendSpan(spans, start, i, kRoleOfMask[mask]);
         textFrom = i;
     }
-    AppendSpan(spans, textFrom, commentStart, SyntaxRole::Text);
+    AppendSpan(spans, textFrom, lineCommentStart, SyntaxRole::Text);
     if (!rare_.empty())
-        applyRareEntries(line, commentStart, spans);
-    AppendSpan(spans, commentStart, n, SyntaxRole::Comment);
+        applyRareEntries(line, lineCommentStart, spans);
+    AppendSpan(spans, lineCommentStart, n, SyntaxRole::Comment);
+    return open;
 }
 
 // Entries holding a non-word character are searched for one by one, the way a find with the
-// whole-word flag would, and laid over the word spans, each character keeping the highest role.
+// whole-word flag would, and laid over the word spans, each character keeping the highest role
+// (so block comments stay Comment).
 void LineColourer::applyRareEntries(QStringView line, int commentStart, std::vector<ColourSpan>& spans) const
 {
     const char16_t* text = line.utf16();

@@ -8,7 +8,7 @@
 #include <vector>
 
 // The colouring of one line of shader text, without any widget: which characters are plain
-// text, which belong to a word of one of the four word lists, and where a line comment starts.
+// text, which belong to a word of one of the four word lists, and which lie in a comment.
 
 // What a run of characters is, in precedence order: a later role wins over an earlier one.
 enum class SyntaxRole : std::uint8_t {
@@ -17,7 +17,7 @@ enum class SyntaxRole : std::uint8_t {
     TypeQualifier, // TypeQualifierColour, plain
     FunctionName,  // FunctionNameColour, plain
     StateVar,      // StateVarColour, underlined
-    Comment,       // CommentColour, plain; from the first "//" to the end of the line
+    Comment,       // CommentColour, plain; a "//" comment to the end of the line, or a "/* */" one
 };
 inline constexpr int kSyntaxRoleCount = 6;
 
@@ -60,10 +60,12 @@ inline char16_t FoldCharacter(char16_t c)
 //
 // The rules: every whole-word occurrence of an entry, in any letter case, takes the role of
 // its list; where entries of several lists cover a character, the later list in the order
-// DataTypes, TypeQualifiers, FunctionNames, StateVars wins; from the first "//" to the end of
-// the line everything is Comment. A match is whole-word when neither of its ends lies inside
-// a word: at each end, the entry's edge character or the text's neighbouring character is not
-// a word character (or the line ends there). Empty entries colour nothing.
+// DataTypes, TypeQualifiers, FunctionNames, StateVars wins; comments are Comment whatever they
+// hold: from a "//" to the end of the line, and from a "/*" to the next "*/", which may lie on
+// a later line ("//" inside a block comment starts nothing, nor "/*" inside a line comment).
+// A match is whole-word when neither of its ends lies inside a word: at each end, the entry's
+// edge character or the text's neighbouring character is not a word character (or the line
+// ends there). Empty entries colour nothing.
 class LineColourer {
 public:
     // Colours nothing but comments.
@@ -76,9 +78,10 @@ public:
 
     // The spans of a line, in order, covering it exactly (none for an empty line); neighbouring
     // spans have different roles. spans is cleared first and reused, so a caller colouring many
-    // lines allocates nothing per line.
-    void colourLine(QStringView line, std::vector<ColourSpan>& spans) const;
-    std::vector<ColourSpan> colourLine(QStringView line) const;
+    // lines allocates nothing per line. inComment tells that the line starts inside a block
+    // comment (the line before ended in one); the result tells whether this line ends in one.
+    bool colourLine(QStringView line, std::vector<ColourSpan>& spans, bool inComment = false) const;
+    std::vector<ColourSpan> colourLine(QStringView line, bool inComment = false) const;
 
 private:
     struct Slot {

@@ -1,8 +1,17 @@
 #!/bin/sh
 # Starts Lumenpad from a program directory of the user's own, so that its config.txt (written
 # beside the executable) is the user's and writable. The directory is refreshed from the
-# installed one whenever the installed program is newer; config.txt is kept.
+# installed one whenever the installed program is newer; config.txt is kept. Files named on
+# the command line are made absolute first, since the editor starts in that directory.
 set -e
+for arg do
+  shift
+  case "$arg" in
+    /*|-*) ;;
+    *) arg="$PWD/$arg" ;;
+  esac
+  set -- "$@" "$arg"
+done
 installed="$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)/@CMAKE_INSTALL_LIBDIR@/lumenpad"
 own="${XDG_DATA_HOME:-$HOME/.local/share}/lumenpad"
 mkdir -p "$own"

@@ -138,3 +138,22 @@ TEST(Diagnostics, GutterShowsLineNumbersBesideTheText)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Diagnostics, DoubleClickGoesWhereTheMarkedLineIsNow)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    f.show();
+    f.ShaderRichEditFS->setPlainText(QString::fromLatin1(kBrokenFragment));
+    f.ToolButton13->click();
+    const int index = panelLineWith(*f.glslValidateMemo, QStringLiteral("error"));
+    ASSERT_GE(index, 0);
+    QTextCursor(f.ShaderRichEditFS->document()).insertText(QStringLiteral("// a line above\n"));
+    ASSERT_EQ(f.ShaderRichEditFS->markers().onBlock(5).size(), 1) << "the marker moved with its line";
+    f.OutputLineActivated(index); // what a double-click on the line runs
+    EXPECT_EQ(f.ShaderRichEditFS->textCursor().blockNumber(), 5);
+}
+
+} // namespace

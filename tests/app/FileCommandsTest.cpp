@@ -3,9 +3,14 @@
 #include "OutputPanel.h"
 #include "ShaderEditor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -223,6 +228,148 @@ TEST(Closing, CancelledSaveDialogKeepsTheWindowOpen)
     w.dialogs.saveAnswers = {Answer::Yes}; // and the save dialog is cancelled
     EXPECT_FALSE(f.close());
     EXPECT_EQ(f.ShaderRichEditFS->toPlainText(), QStringLiteral("fragment"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(NeverLosingWork, AbbrechenOnTheSaveQuestionOfNewAndOpenKeepsThePage)
+{
+    for (QToolButton* TMainForm::*command : {&TMainForm::ToolButton1, &TMainForm::ToolButton2}) {
+        WindowFixture w;
+        TMainForm& f = w.start();
+        type(f.ShaderRichEdit, QStringLiteral("unsaved"));
+        w.dialogs.saveAnswers = {Answer::Cancel};
+        w.dialogs.openPaths = {w.dir.file("never.vert")};
+        (f.*command)->click();
+        EXPECT_EQ(w.dialogs.saveQuestionsWithCancel, 1);
+        EXPECT_EQ(w.dialogs.openDialogs, 0);
+        EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("unsaved"));
+        EXPECT_TRUE(f.VSDocument.Changed);
+    }
+}
+
+TEST(NeverLosingWork, SaveAsksBeforeOverwritingAFileChangedOnDisk)
+{
+    using Disk = Dialogs::DiskAnswer;
+    const std::tuple<Disk, const char*, const char*> rows[] = {
+        {Disk::Overwrite, "mine", "mine"},
+        {Disk::Reload, "theirs, longer", "theirs, longer"},
+        {Disk::Cancel, "theirs, longer", "mine"},
+    };
+    for (const auto& [answer, file, page] : rows) {
+        WindowFixture w;
+        TMainForm& f = w.start();
+        const QString path = w.dir.file("a.vert");
+        WriteBytes(path, "old");
+        w.dialogs.openPaths = {path};
+        f.ToolButton2->click();
+        f.ShaderRichEdit->setPlainText(QStringLiteral("mine"));
+        WriteBytes(path, "theirs, longer");
+        w.dialogs.diskAnswers = {answer};
+        f.ToolButton3->click();
+        EXPECT_EQ(w.dialogs.diskQuestions, 1);
+        EXPECT_EQ(ReadBytes(path), QByteArray(file));
+        EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QString::fromLatin1(page));
+    }
+    // A file only touched, its bytes the page's, is no change.
+    WindowFixture w;
+    TMainForm& f = w.start();
+    const QString path = w.dir.file("b.vert");
+    w.dialogs.savePaths = {path};
+    type(f.ShaderRichEdit, QStringLiteral("same"));
+    f.ToolButton3->click();
+    QFile touched(path);
+    ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    touched.close();
+    f.ToolButton3->click();
+    EXPECT_EQ(w.dialogs.diskQuestions, 0);
+}
+
+TEST(NeverLosingWork, ComingBackOffersToReloadAnUneditedPageWhoseFileChanged)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    const QString path = w.dir.file("a.vert");
+    WriteBytes(path, "one");
+    w.dialogs.openPaths = {path};
+    f.ToolButton2->click();
+
+    WriteBytes(path, "second");
+    f.checkFilesOnDisk(); // answered No: the page stays, and is not asked about again
+    f.checkFilesOnDisk();
+    EXPECT_EQ(w.dialogs.reloadQuestions, 1);
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("one"));
+
+    WriteBytes(path, "third one");
+    w.dialogs.reloadAnswers = {true};
+    f.checkFilesOnDisk();
+    EXPECT_EQ(w.dialogs.reloadQuestions, 2);
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("third one"));
+    EXPECT_FALSE(f.VSDocument.Changed);
+
+    type(f.ShaderRichEdit, QStringLiteral(" edited")); // asked about at Save, not now
+    WriteBytes(path, "fourth");
+    f.checkFilesOnDisk();
+    EXPECT_EQ(w.dialogs.reloadQuestions, 2);
+}
+
+TEST(OpeningFiles, CommandLineAndDroppedFilesGoToThePagesTheirNamesName)
+{
+    WindowFixture w;
+    for (const char* name : {"a.vert", "b.frag", "c.glsl"})
+        WriteBytes(w.dir.file(QLatin1String(name)), QByteArray(name).left(1));
+    w.files = {w.dir.file("b.frag"), w.dir.file("a.vert")};
+    TMainForm& f = w.start();
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("a"));
+    EXPECT_EQ(f.ShaderRichEditFS->toPlainText(), QStringLiteral("b"));
+    EXPECT_EQ(f.PageControl1->currentWidget(), f.VSTabSheet) << "the page of the file named last";
+
+    // A dropped file of no stage goes to the active page, after that page's save question.
+    f.show();
+    type(f.ShaderRichEdit, QStringLiteral(" edited"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(w.dir.file("c.glsl"))});
+    for (Answer answer : {Answer::Cancel, Answer::No}) {
+        w.dialogs.saveAnswers = {answer};
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.ShaderRichEdit->viewport(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.ShaderRichEdit->viewport(), &drop);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(w.dialogs.saveQuestions, 2);
+    EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("c")) << "the name is not typed into the page";
+}
+
+TEST(OpeningFiles, TheCaretOfAFileAndTheTabWidthComeBack)
+{
+    WindowFixture w;
+    WriteBytes(w.dir.file("lumenpad.conf"), "[editor]\ntabWidth=8\n");
+    const QString path = w.dir.file("a.vert");
+    WriteBytes(path, "one\ntwo\nthree\n");
+    WriteBytes(w.dir.file("config.txt"), "\r\n" + path.toUtf8() + "\r\n\r\n737 579 110 191\r\n0\r\n0\r\n");
+    {
+        TMainForm& f = w.start();
+        EXPECT_DOUBLE_EQ(f.ShaderRichEdit->tabStopDistance(),
+                         8 * QFontMetricsF(f.ShaderRichEdit->font()).horizontalAdvance(QLatin1Char(' ')));
+        QTextCursor c(f.ShaderRichEdit->document()->findBlockByNumber(2));
+        c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 2);
+        f.ShaderRichEdit->setTextCursor(c);
+        f.close();
+    }
+    TMainForm& f = w.start();
+    EXPECT_EQ(f.ShaderRichEdit->textCursor().blockNumber(), 2);
+    EXPECT_EQ(f.ShaderRichEdit->textCursor().positionInBlock(), 2);
+
+    // What others write into the file meanwhile (the target chooser, say) outlives the close.
+    Preferences chosen = LoadPreferences(w.dir.file("lumenpad.conf"));
+    chosen.target = QStringLiteral("es:300");
+    SavePreferences(chosen, w.dir.file("lumenpad.conf"));
+    f.close();
+    EXPECT_EQ(LoadPreferences(w.dir.file("lumenpad.conf")).target, QStringLiteral("es:300"));
 }
 
 } // namespace

@@ -29,10 +29,12 @@ TEST(MainWindow, FixedTextsAndOrder)
         QWidget* widget = f.ToolBar1->widgetForAction(a);
         order << (a->isSeparator() ? a->objectName() : widget->objectName());
     }
-    EXPECT_EQ(order, (QStringList{"ToolButton1", "ToolButton4", "ToolButton2", "ToolButton3", "ToolButton9",
-                                  "ToolButton5", "ToolButton6", "ToolButton7", "ToolButton8", "ToolButton12",
-                                  "ToolButton13", "ToolButton14", "ToolButton11", "ComboBoxSourceHighlight",
-                                  "ToolButton15", "ToolButton10"}));
+    // The layout's cells in its order; the target controls follow them.
+    EXPECT_EQ(order.mid(0, 16),
+              (QStringList{"ToolButton1", "ToolButton4", "ToolButton2", "ToolButton3", "ToolButton9", "ToolButton5",
+                           "ToolButton6", "ToolButton7", "ToolButton8", "ToolButton12", "ToolButton13",
+                           "ToolButton14", "ToolButton11", "ComboBoxSourceHighlight", "ToolButton15",
+                           "ToolButton10"}));
 
     const std::pair<QToolButton*, const char*> tips[] = {
         {f.ToolButton1, ""},
@@ -62,6 +64,37 @@ TEST(MainWindow, FixedTextsAndOrder)
     EXPECT_EQ(f.PageControl1->tabText(0), QStringLiteral("VertexShader"));
     EXPECT_EQ(f.PageControl1->tabText(1), QStringLiteral("FragmentShader"));
     EXPECT_TRUE(f.windowTitle().startsWith(QStringLiteral("(the tiny)Lumenpad")));
+}
+
+// Where the layout puts each toolbar cell: x and width, window-relative.
+TEST(MainWindow, ToolbarCellsSitWhereTheLayoutPutsThem)
+{
+    WindowFixture w;
+    TMainForm& f = w.start(false);
+    f.show();
+    QCoreApplication::processEvents();
+    const std::tuple<const char*, int, int> cells[] = {
+        {"ToolButton1", 0, 23},    {"ToolButton4", 23, 8},   {"ToolButton2", 31, 23},
+        {"ToolButton3", 54, 23},   {"ToolButton9", 77, 23},  {"ToolButton5", 100, 8},
+        {"ToolButton6", 108, 23},  {"ToolButton7", 131, 23}, {"ToolButton8", 154, 8},
+        {"ToolButton12", 162, 23}, {"ToolButton13", 185, 23}, {"ToolButton14", 208, 23},
+        {"ToolButton11", 231, 8},  {"ComboBoxSourceHighlight", 239, 106}, {"ToolButton15", 345, 8},
+        {"ToolButton10", 353, 23},
+    };
+    for (const auto& [name, x, width] : cells) {
+        QWidget* cell = nullptr;
+        for (QAction* a : f.ToolBar1->actions()) {
+            QWidget* widget = f.ToolBar1->widgetForAction(a);
+            if ((a->isSeparator() ? a->objectName() : widget->objectName()) == QLatin1String(name))
+                cell = widget;
+        }
+        ASSERT_NE(cell, nullptr) << name;
+        const QRect r(cell->mapTo(&f, QPoint(0, 0)), cell->size());
+        EXPECT_EQ(r.x(), x) << name;
+        EXPECT_EQ(r.width(), width) << name;
+    }
+    EXPECT_EQ(f.ComboBoxSourceHighlight->height(), 21);
+    EXPECT_EQ(f.ToolBar1->geometry(), QRect(0, 0, f.width(), 25));
 }
 
 TEST(MainWindow, PagesEditorsAndPanel)

@@ -11,11 +11,16 @@ public:
     std::deque<SaveAnswer> saveAnswers; // an empty script answers No
     std::deque<QString> openPaths;      // an empty script cancels
     std::deque<QString> savePaths;      // an empty script cancels
+    std::deque<DiskAnswer> diskAnswers; // an empty script overwrites
+    std::deque<bool> reloadAnswers;     // an empty script keeps the page
+    std::deque<QString> goToLines;      // an empty script cancels
 
     int saveQuestions = 0;
     int saveQuestionsWithCancel = 0;
     int openDialogs = 0;
     int saveDialogs = 0;
+    int diskQuestions = 0;
+    int reloadQuestions = 0;
     QStringList errors;
     QStringList aboutTexts;
 
@@ -36,6 +41,19 @@ public:
         ++saveDialogs;
         return take(savePaths, QString());
     }
+    DiskAnswer askOverwriteChangedFile(const QString&) override
+    {
+        ++diskQuestions;
+        return take(diskAnswers, DiskAnswer::Overwrite);
+    }
+    bool askReloadChangedFile(const QString&) override
+    {
+        ++reloadQuestions;
+        return take(reloadAnswers, false);
+    }
+    QString askGoToLine(int) override { return take(goToLines, QString()); }
+    bool editPreferences(Preferences&) override { return false; }
+    void showKeys(const QString&) override {}
     void showError(const QString& text) override { errors.append(text); }
     void showAbout(const QString& text) override { aboutTexts.append(text); }
 

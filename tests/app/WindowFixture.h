@@ -37,6 +37,8 @@ public:
         options.dialogs = &dialogs;
         options.settingsWriteDir = dir.path();
         options.startTimerInterval = 1;
+        options.preferencesFile = dir.file("lumenpad.conf");
+        options.files = files;
         form = std::make_unique<TMainForm>(options);
         if (runStartStep)
             waitForStartStep();
@@ -53,6 +55,7 @@ public:
 
     ScopedWorkDir dir;
     ScriptedDialogs dialogs;
+    QStringList files; // as named on the command line
     std::unique_ptr<TMainForm> form;
 };
 

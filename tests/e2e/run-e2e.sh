@@ -56,8 +56,10 @@ write_config() { # geometry maximised scheme
 }
 
 editor_pid=
-start_editor() {
-  (cd "$work/prog" && exec ./lumenpad) >"$work/editor.log" 2>&1 &
+start_editor() { # [now] [FILE...]
+  local when=
+  if [ "${1:-}" = now ]; then when=now; shift; fi
+  (cd "$work/prog" && exec ./lumenpad "$@") >"$work/editor.log" 2>&1 &
   editor_pid=$!
   pids+=("$editor_pid")
   window=
@@ -67,7 +69,7 @@ start_editor() {
     sleep 0.1
   done
   [ -n "$window" ] || fail "the window did not appear"
-  if [ "${1:-}" = now ]; then
+  if [ "$when" = now ]; then
     # Only a window the window manager has taken on can be closed through it.
     for _ in $(seq 100); do
       wmctrl -l 2>/dev/null | grep -qF "(the tiny)Lumenpad" && return 0
@@ -84,12 +86,10 @@ wait_for_exit() {
 }
 
 # Window-relative places of the controls, in the layout's pixels.
-origin_x=20
-origin_y=10
-click_at() { xdotool mousemove $((origin_x + $1)) $((origin_y + $2)) click 1; sleep 0.3; }
-driver_vertex_button() { click_at 186 14; }
-validator_fragment_button() { click_at 153 14; }
-scheme_chooser() { click_at 316 14; }
+click_at() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
+driver_vertex_button() { click_at 173 14; }
+validator_fragment_button() { click_at 142 14; }
+scheme_chooser() { click_at 292 12; }
 editor_area() { click_at 300 200; }
 
 panel_text() {
@@ -105,6 +105,12 @@ start_editor
 geometry=$(xdotool getwindowgeometry "$window")
 echo "$geometry" | grep -q "Position: 20,10" || fail "window position: $geometry"
 echo "$geometry" | grep -q "Geometry: 800x600" || fail "window size: $geometry"
+# A resize while the window still waits for a window manager's frame is the user's and stays.
+xdotool windowsize "$window" 700 500
+sleep 0.6
+xdotool getwindowgeometry "$window" | grep -q "Geometry: 700x500" || fail "resize undone: $(xdotool getwindowgeometry "$window")"
+xdotool windowsize "$window" 800 600
+sleep 0.3
 [ -n "$shot_dir" ] && import -window "$window" "$shot_dir/lumenpad-twilight.png"
 
 driver_vertex_button
@@ -159,6 +165,65 @@ for run in 1 2; do
   check "$(sed -n 4p "$work/prog/config.txt" | tr -d '\r')" "800 600 10 20" "framed geometry, run $run"
   cp "$work/prog/config.txt" "$work/prog/config.saved"
 done
+# ---- A day's keys: files named on the command line, find, go to line, comments, save ------
+cat > "$work/b.frag" <<'GLSL'
+uniform vec4 tint;
+void main()
+{
+    gl_FragColor = tint;
+    gl_FragColor = gl_FragColor * 0.5;
+}
+GLSL
+printf 'void main()\n{\n    gl_Position = ftransform();\n}\n' > "$work/c.vert"
+write_config "800 600 10 20" 0 0
+start_editor ../a.vert ../b.frag # relative to the program directory, where it starts
+keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
+typed() { xdotool type --delay 30 "$1"; sleep 0.3; }
+
+keys ctrl+f # the fragment page is active: its file was named last
+typed "gl_FragColor"
+[ -n "$shot_dir" ] && import -window "$window" "$shot_dir/lumenpad-find.png"
+keys F3 Escape
+typed "X" # over the second match
+keys ctrl+g
+typed "1"
+keys Return shift+Down shift+Down ctrl+slash ctrl+s
+check "$(sed -n '1,2p;5p' "$work/b.frag" | tr '\n' '|')" "// uniform vec4 tint;|// void main()|    X = gl_FragColor * 0.5;|" \
+  "find, F3, go to line, comment and save"
+
+keys ctrl+End
+typed "// more"
+keys ctrl+n
+keys Escape # "Abbrechen": New is cancelled and the page kept
+keys ctrl+s
+check "$(tail -n 1 "$work/b.frag")" "// more" "the page kept by Escape on New's question"
+
+typed " and more"
+printf 'written elsewhere\n' > "$work/b.frag"
+keys ctrl+s
+keys Escape # the question about the changed file: cancel
+check "$(cat "$work/b.frag")" "written elsewhere" "a file changed on disk is not overwritten without a question"
+
+keys ctrl+o
+keys alt+n # the save question: "&Nein"
+sleep 0.5
+typed "$work/c.vert"
+keys Return
+sleep 0.5
+keys ctrl+End
+typed "    tex"
+sleep 0.5
+[ -n "$shot_dir" ] && import -window root -crop 840x660+0+0 "$shot_dir/lumenpad-completion.png"
+typed "ture2"
+keys Return ctrl+s # the list's first word
+check "$(tail -n 1 "$work/c.vert")" "    texture2D" "completion"
+wmctrl -c "(the tiny)Lumenpad"
+sleep 1
+keys alt+n # saved, but still marked changed: the close asks
+wait_for_exit
+check "$(sed -n 2p "$work/prog/config.txt" | tr -d '\r')" "$work/a.vert" "the vertex file named on the command line"
+check "$(sed -n 3p "$work/prog/config.txt" | tr -d '\r')" "$work/c.vert" "the file opened with Ctrl+O"
+
 # Closed as soon as it appears, possibly before the frame is fitted: the request still holds.
 for run in 1 2 3; do
   write_config "800 600 10 20" 0 0

@@ -39,6 +39,11 @@ public:
     QString saveShaderFile(const QString&) override { return QString(); }
     void showError(const QString& text) override { errors.append(text); }
     void showAbout(const QString&) override {}
+    DiskAnswer askOverwriteChangedFile(const QString&) override { return DiskAnswer::Cancel; }
+    bool askReloadChangedFile(const QString&) override { return false; }
+    QString askGoToLine(int) override { return QString(); }
+    bool editPreferences(Preferences&) override { return false; }
+    void showKeys(const QString&) override {}
 };
 
 class PointerHintsWindowTest : public ::testing::Test {

@@ -50,7 +50,8 @@ LineColourer ColourerFor(const QString& name)
                         read("syntax_functionnames.txt"), read("syntax_statevars.txt"));
 }
 
-// One output line per input line: the line's spans as <Role>text</Role>.
+// One output line per input line: the line's spans as <Role>text</Role>. Each line starts in the
+// block-comment state the line before ended in.
 QString DumpFile(const QString& text, const LineColourer& colourer)
 {
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -58,8 +59,9 @@ QString DumpFile(const QString& text, const LineColourer& colourer)
         lines.removeLast();
     QString out;
     std::vector<ColourSpan> spans;
+    bool inComment = false;
     for (const QString& line : lines) {
-        colourer.colourLine(line, spans);
+        inComment = colourer.colourLine(line, spans, inComment);
         for (const ColourSpan& s : spans) {
             const QString role = QString::fromLatin1(SyntaxRoleName(s.role));
             out += QLatin1Char('<') + role + QLatin1Char('>') + line.mid(s.start, s.length)

@@ -509,3 +509,26 @@ TEST_F(Highlighter, EditorMayGoWhileAPassRuns)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Highlighter, ABlockCommentOpenedAboveColoursTheLinesBelowAndClosingGivesThemBack)
+{
+    editor->setPlainText(MakeText(3000));
+    highlighter->finishPending();
+    auto commented = [&](int n) {
+        const QString text = block(n).text();
+        return text.isEmpty() || shown(block(n)) == QStringLiteral("<Comment>") + text + QStringLiteral("</Comment>");
+    };
+    QTextCursor(doc()).insertText(QStringLiteral("/*"));
+    for (int n = 0; n <= lastVisibleBlock(); ++n)
+        EXPECT_TRUE(commented(n)) << "block " << n << " in view: " << shown(block(n)).toStdString();
+    highlighter->finishPending();
+    EXPECT_TRUE(commented(2998)) << shown(block(2998)).toStdString();
+
+    editor->undo();
+    highlighter->finishPending();
+    expectAllColoured();
+}
+
+} // namespace
