@@ -29,11 +29,11 @@ QByteArray pageFileText(const QString& text, const TSyntaxRichEdit& document)
 
 // The page's includes expanded for a reader; a page without #include comes back unchanged.
 ExpandedShader ExpandPage(const QString& text, const TSyntaxRichEdit& document, LineForm form,
-                          const ShaderTarget& target)
+                          const ShaderTarget& target, const QString& preferencesFile)
 {
     IncludeSettings settings;
     if (HasIncludes(text))
-        settings.includePaths = LoadPreferences().includePaths;
+        settings.includePaths = LoadPreferences(preferencesFile).includePaths;
     return ExpandIncludes(text, document.FileName, settings, form,
                           LineDirectiveNamesNextLine(text.toStdString(), target));
 }
@@ -44,7 +44,8 @@ void TMainForm::validatePage(ShaderStage stage)
 {
     const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
     const ShaderTarget target = currentTarget();
-    const ExpandedShader expanded = ExpandPage(page.editor->pageText(), *page.document, LineForm::Named, target);
+    const ExpandedShader expanded = ExpandPage(page.editor->pageText(), *page.document, LineForm::Named, target,
+                                               preferencesFile());
     if (!expanded.error.isEmpty()) {
         glslValidateMemo->replaceLines({kValidatorHeading, expanded.error});
         return;
@@ -62,7 +63,7 @@ QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
     for (ShaderStage stage : stages) {
         const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
         const QString text = DocumentLines(*page.editor->document()).join(QLatin1Char('\n'));
-        ExpandedShader expanded = ExpandPage(text, *page.document, LineForm::Mapped, target);
+        ExpandedShader expanded = ExpandPage(text, *page.document, LineForm::Mapped, target, preferencesFile());
         if (!expanded.error.isEmpty())
             return {expanded.error};
         expandedAny = expandedAny || expanded.changed;

@@ -29,7 +29,7 @@ void TMainForm::buildTargetControls()
     TargetChooser->setFocusPolicy(Qt::NoFocus);
     for (const ShaderTarget& target : AllTargets())
         TargetChooser->addItem(QString::fromStdString(TargetName(target)));
-    const int remembered = TargetChooser->findText(LoadPreferences().target);
+    const int remembered = TargetChooser->findText(LoadPreferences(preferencesFile()).target);
     TargetChooser->setCurrentIndex(remembered >= 0 ? remembered : 0);
     ToolBar1->addWidget(TargetChooser);
 
@@ -50,9 +50,9 @@ ShaderTarget TMainForm::currentTarget() const
 
 void TMainForm::TargetChooserChange()
 {
-    Preferences preferences = LoadPreferences();
-    preferences.target = QString::fromStdString(TargetName(currentTarget()));
-    SavePreferences(preferences);
+    refreshPreferences();
+    preferences_.target = QString::fromStdString(TargetName(currentTarget()));
+    savePreferences();
 }
 
 void TMainForm::CheckAllTargetsClick()

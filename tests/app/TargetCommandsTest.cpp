@@ -36,9 +36,7 @@ protected:
         QFile::copy(ProgramDirPath(QStringLiteral("glslvalidate")), w.dir.file("glslvalidate"));
         QFile(w.dir.file("glslvalidate")).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
         WriteBytes(w.dir.file("config.txt"), (w.dir.path() + "\r\n\r\n\r\n737 579 110 191\r\n0\r\n0\r\n").toUtf8());
-        SavePreferences(Preferences{});
     }
-    void TearDown() override { SavePreferences(Preferences{}); }
 
     WindowFixture w;
 };
@@ -50,7 +48,7 @@ TEST_F(Targets, ChosenTargetIsRememberedAndBothChecksUseIt)
         EXPECT_EQ(f.TargetChooser->itemText(0), QStringLiteral("auto"));
         ChooseTarget(f, "gl:330:core");
     }
-    EXPECT_EQ(LoadPreferences().target, QStringLiteral("gl:330:core"));
+    EXPECT_EQ(LoadPreferences(w.dir.file("lumenpad.conf")).target, QStringLiteral("gl:330:core"));
     TMainForm& f = w.start();
     ASSERT_EQ(f.TargetChooser->currentText(), QStringLiteral("gl:330:core"));
     f.ShaderRichEdit->setPlainText(QString::fromLatin1(kFixedFunctionVertex));
