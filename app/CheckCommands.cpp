@@ -27,25 +27,23 @@ QByteArray pageFileText(const QString& text, const TSyntaxRichEdit& document)
     return EncodeShaderText(text, encoding, LineEndStyle::CrLf);
 }
 
-// The page's includes expanded for a reader; a page without #include comes back unchanged.
-ExpandedShader ExpandPage(const QString& text, const TSyntaxRichEdit& document, LineForm form,
-                          const ShaderTarget& target, const QString& preferencesFile)
+} // namespace
+
+ExpandedShader TMainForm::expandPage(const QString& text, const TSyntaxRichEdit& document, LineForm form,
+                                     const ShaderTarget& target) const
 {
     IncludeSettings settings;
     if (HasIncludes(text))
-        settings.includePaths = LoadPreferences(preferencesFile).includePaths;
+        settings.includePaths = LoadPreferences(preferencesFile()).includePaths;
     return ExpandIncludes(text, document.FileName, settings, form,
                           LineDirectiveNamesNextLine(text.toStdString(), target));
 }
-
-} // namespace
 
 void TMainForm::validatePage(ShaderStage stage)
 {
     const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
     const ShaderTarget target = currentTarget();
-    const ExpandedShader expanded = ExpandPage(page.editor->pageText(), *page.document, LineForm::Named, target,
-                                               preferencesFile());
+    const ExpandedShader expanded = expandPage(page.editor->pageText(), *page.document, LineForm::Named, target);
     if (!expanded.error.isEmpty()) {
         glslValidateMemo->replaceLines({kValidatorHeading, expanded.error});
         return;
@@ -63,7 +61,7 @@ QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
     for (ShaderStage stage : stages) {
         const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
         const QString text = DocumentLines(*page.editor->document()).join(QLatin1Char('\n'));
-        ExpandedShader expanded = ExpandPage(text, *page.document, LineForm::Mapped, target, preferencesFile());
+        ExpandedShader expanded = expandPage(text, *page.document, LineForm::Mapped, target);
         if (!expanded.error.isEmpty())
             return {expanded.error};
         expandedAny = expandedAny || expanded.changed;

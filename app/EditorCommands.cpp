@@ -8,6 +8,7 @@
 #include "LumenpadError.h"
 #include "ShaderEditor.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QTextBlock>
@@ -92,6 +93,10 @@ void TMainForm::applyPreferences()
 {
     for (ShaderEditor* editor : {ShaderRichEdit, ShaderRichEditFS})
         editor->applyPreferences(preferences_);
+    // The target field of the preferences and the toolbar's chooser are one setting.
+    const int target = TargetChooser->findText(preferences_.target);
+    if (target >= 0)
+        TargetChooser->setCurrentIndex(target);
 }
 
 QString TMainForm::preferencesFile() const

@@ -3,6 +3,7 @@
 #include "FileWatch.h"
 #include "Preferences.h"
 #include "ShaderDocument.h"
+#include "IncludeExpander.h"
 #include "ShaderTarget.h"
 #include "ValidatorRun.h"
 
@@ -224,6 +225,9 @@ private:
     // The validator on a page, and the driver on pages (linked or one alone), for the chosen
     // target with the pages' includes expanded.
     void validatePage(ShaderStage stage);
+    // A page's text with its includes expanded for a reader (unchanged without #include).
+    ExpandedShader expandPage(const QString& text, const TSyntaxRichEdit& document, LineForm form,
+                              const ShaderTarget& target) const;
     QStringList driverCheck(const QList<ShaderStage>& stages, bool link);
     // Start-up and shutdown steps of the hint catalogue and the OpenGL context.
     void createHelpSystem();

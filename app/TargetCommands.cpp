@@ -60,12 +60,8 @@ void TMainForm::CheckAllTargetsClick()
     const Page page = activePage();
     const bool vertex = page.editor == ShaderRichEdit;
     const ShaderStage stage = vertex ? ShaderStage::Vertex : ShaderStage::Fragment;
-    TextEncoding encoding = page.document->encoding;
-    const QByteArray fileText = EncodeShaderText(page.editor->pageText(), encoding, LineEndStyle::CrLf);
-    StageSource source;
-    source.stage = stage;
-    source.lines = DocumentLines(*page.editor->document());
-    const QList<StageSource> sources{source};
+    const QString pageText = page.editor->pageText();
+    const QString driverText = DocumentLines(*page.editor->document()).join(QLatin1Char('\n'));
     const QString validator = QDir(ValidatorDir).absoluteFilePath(QStringLiteral("glslvalidate"));
     const bool haveValidator = !ValidatorDir.isEmpty() && QFileInfo(validator).isExecutable();
 
@@ -74,7 +70,19 @@ void TMainForm::CheckAllTargetsClick()
     for (const ShaderTarget& target : StandardTargets()) {
         TargetRow row;
         row.target = target;
+        // The page as each check takes it, its includes expanded; an include that fails is the
+        // row's first error.
+        const ExpandedShader named = expandPage(pageText, *page.document, LineForm::Named, target);
+        ExpandedShader mapped = expandPage(driverText, *page.document, LineForm::Mapped, target);
+        if (!named.error.isEmpty()) {
+            row.validator = row.driver = Verdict::Failed;
+            row.firstError = named.error;
+            rows.append(row);
+            continue;
+        }
         if (haveValidator) {
+            TextEncoding encoding = page.document->encoding;
+            const QByteArray fileText = EncodeShaderText(named.text, encoding, LineEndStyle::CrLf);
             const CheckReport report = RunValidatorCheck(validator, ValidatorPageFor(stage, target), fileText,
                                                          options_.validatorRun.timeoutMs,
                                                          WaitDialogFor(this, options_.validatorRun));
@@ -82,7 +90,12 @@ void TMainForm::CheckAllTargetsClick()
             row.firstError = FirstErrorLine(report.lines);
         }
         if (MainDC) {
-            const DriverLog log = CheckForTarget(MainDC, target, sources, false);
+            StageSource source;
+            source.stage = stage;
+            source.lines = mapped.text.split(QLatin1Char('\n'));
+            if (mapped.changed)
+                source.expansion = std::move(mapped);
+            const DriverLog log = CheckForTarget(MainDC, target, {source}, false);
             if (log.checked()) {
                 row.driver = VerdictOf(log.lines);
                 if (row.firstError.isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "Dialogs.h"
 
 #include <QStringList>
@@ -52,7 +54,15 @@ public:
         return take(reloadAnswers, false);
     }
     QString askGoToLine(int) override { return take(goToLines, QString()); }
-    bool editPreferences(Preferences&) override { return false; }
+    // Returns the preferences as the user leaves them, when a change is scripted.
+    bool editPreferences(Preferences& preferences) override
+    {
+        if (!preferencesEdit)
+            return false;
+        preferencesEdit(preferences);
+        return true;
+    }
+    std::function<void(Preferences&)> preferencesEdit;
     void showKeys(const QString&) override {}
     void showError(const QString& text) override { errors.append(text); }
     void showAbout(const QString& text) override { aboutTexts.append(text); }

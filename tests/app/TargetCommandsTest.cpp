@@ -51,6 +51,11 @@ TEST_F(Targets, ChosenTargetIsRememberedAndBothChecksUseIt)
     EXPECT_EQ(LoadPreferences(w.dir.file("lumenpad.conf")).target, QStringLiteral("gl:330:core"));
     TMainForm& f = w.start();
     ASSERT_EQ(f.TargetChooser->currentText(), QStringLiteral("gl:330:core"));
+    // The preferences' target field and the chooser are one setting.
+    w.dialogs.preferencesEdit = [](Preferences& p) { p.target = QStringLiteral("es:300"); };
+    f.PreferencesCommand();
+    EXPECT_EQ(f.TargetChooser->currentText(), QStringLiteral("es:300"));
+    ChooseTarget(f, "gl:330:core");
     f.ShaderRichEdit->setPlainText(QString::fromLatin1(kFixedFunctionVertex));
 
     f.ToolButton6->click();
@@ -122,6 +127,14 @@ TEST_F(Targets, MessagesInIncludedFilesNameThatFile)
         EXPECT_TRUE(named) << button->objectName().toStdString() << ":\n" << lines.join('\n').toStdString();
         EXPECT_TRUE(f.ShaderRichEditFS->markers().isEmpty()) << lines.join('\n').toStdString();
     }
+    // The check on all targets takes the includes too.
+    f.PageControl1->setCurrentWidget(f.FSTabSheet);
+    f.CheckAllTargetsButton->click();
+    const QStringList& rows = f.glslValidateMemo->lines();
+    const bool core = std::any_of(rows.begin(), rows.end(), [&](const QString& row) {
+        return row.startsWith(QLatin1String("gl:330:core:")) && row.contains(noise + QStringLiteral(":4"));
+    });
+    EXPECT_TRUE(core) << rows.join('\n').toStdString();
 }
 
 } // namespace
