@@ -10,13 +10,15 @@
 
 #include <QCursor>
 #include <QTabWidget>
-#include <QToolTip>
+#include <QHash>
 #include <QTextBlock>
 #include <QToolTip>
 
 namespace {
 // Compilers name the page's own text by its string number ("0") or by the validator's
 // temporary file; any other name is a file the page included.
+constexpr int kMaxFollowedPlaces = 2000;
+
 bool IsIncludedFile(const QString& source)
 {
     bool numbered = false;
@@ -46,6 +48,8 @@ void TMainForm::markDiagnostics(CheckedPages pages)
     ShaderEditor* page = pages == CheckedPages::Fragment ? ShaderRichEditFS
                          : pages == CheckedPages::Vertex ? ShaderRichEdit
                                                          : nullptr;
+    QHash<ShaderEditor*, QList<LineMarkers::Request>> requests;
+    int placesKept = 0;
     for (int i = 0; i < lines.size(); ++i) {
         const QString& text = lines[i];
         if (pages == CheckedPages::Both) {
@@ -70,11 +74,18 @@ void TMainForm::markDiagnostics(CheckedPages pages)
                                                                            : LineMarker::Kind::Warning;
         QString shown = text;
         shown.remove(QLatin1Char('\r'));
-        page->markers().add(message->line, message->column, kind, shown.trimmed());
-        if (message->line >= 1 && message->line <= page->document()->blockCount())
-            panelTargets_.insert(
-                i, PanelTarget{page, CursorAt(page->document(), {message->line, message->column}), {}, message->line});
+        requests[page].append({message->line, message->column, kind, shown.trimmed()});
+        if (message->line < 1 || message->line > page->document()->blockCount())
+            continue;
+        // Every place held as a cursor moves with each edit; past a few thousand the message
+        // leads to its line number as the check gave it.
+        QTextCursor at;
+        if (placesKept++ < kMaxFollowedPlaces)
+            at = CursorAt(page->document(), {message->line, message->column});
+        panelTargets_.insert(i, PanelTarget{page, at, {}, message->line});
     }
+    for (auto it = requests.cbegin(); it != requests.cend(); ++it)
+        it.key()->markers().add(it.value());
     panelTargetLines_ = lines;
 }
 
@@ -99,7 +110,10 @@ void TMainForm::OutputLineActivated(int index)
     ShaderEditor* editor = found->editor;
     PageControl1->setCurrentWidget(editor == ShaderRichEdit ? VSTabSheet : FSTabSheet);
     // The place has moved with the edits made since the check, as the marker has.
-    editor->setTextCursor(QTextCursor(found->at));
+    if (found->at.isNull())
+        GoToLineColumn(editor, {found->line, 0});
+    else
+        editor->setTextCursor(QTextCursor(found->at));
     editor->ensureCursorVisible();
     editor->setFocus(Qt::OtherFocusReason);
 }

@@ -6,6 +6,7 @@
 #include "ErrorReporting.h"
 #include "LumenpadError.h"
 #include "OutputPanel.h"
+#include "PageFileText.h"
 #include "ShaderEditor.h"
 
 #include <QDragEnterEvent>
@@ -22,7 +23,7 @@ void TMainForm::loadIntoPage(const Page& page, const QString& path)
     DecodedShaderText decoded = DecodeShaderText(bytes, path);
     rememberCaret(page);
     forgetPanelTargets(page.editor);
-    page.editor->setPlainText(decoded.text);
+    SetPageFileText(*page.editor, decoded);
     HighlightAllLines(page.editor);
     page.document->FileName = path;
     page.document->Changed = false;
@@ -46,8 +47,8 @@ bool TMainForm::askToSave(const Page& page, bool closing)
     case Dialogs::SaveAnswer::Yes:
         break;
     }
-    // A cancelled save dialog still goes on, as without the third button; a stop asked for at
-    // the question about a file changed on disk ends the command.
+    // A cancelled save dialog, or a stop asked for at the question about a file changed on
+    // disk, ends the command: going on would throw away the text the user just chose to keep.
     if (!closing)
         return savePage(page) != SaveOutcome::Cancelled;
     // The window closes only over a page that is safe: a failed or cancelled save keeps it open.
@@ -98,7 +99,7 @@ void TMainForm::ToolButton9Click()
 TMainForm::SaveOutcome TMainForm::savePage(const Page& page)
 {
     if (page.document->FileName.isEmpty())
-        return saveAsPage(page) ? SaveOutcome::Written : SaveOutcome::NotSaved;
+        return saveAsPage(page) ? SaveOutcome::Written : SaveOutcome::Cancelled;
     if (page.watch->changedOnDisk()) {
         switch (dialogs_->askOverwriteChangedFile(page.document->FileName)) {
         case Dialogs::DiskAnswer::Overwrite:
@@ -129,8 +130,12 @@ bool TMainForm::saveAsPage(const Page& page)
 
 void TMainForm::writePage(const Page& page, const QString& path)
 {
+    const QString text = PageTextWithBreaks(*page.editor->document(), page.document->lineEnd);
+    if (text.contains(QChar(0)))
+        throw LumenpadError(FileCreateMessage(path, QStringLiteral("the page holds a NUL character, which no text "
+                                                                   "file can keep; remove it and save again")));
     TextEncoding encoding = page.document->encoding;
-    const QByteArray bytes = EncodeShaderText(page.editor->pageText(), encoding, page.document->lineEnd);
+    const QByteArray bytes = EncodeShaderFileText(text, encoding);
     if (const int err = WriteFileAtomically(path, bytes))
         throw LumenpadError(FileCreateMessage(path, SystemReason(err)));
     page.document->encoding = encoding;

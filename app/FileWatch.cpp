@@ -1,5 +1,7 @@
 #include "FileWatch.h"
 
+#include "TextFile.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -40,10 +42,10 @@ bool FileWatch::changedOnDisk()
     const Stamp now = StampOf(path_);
     if (now.size < 0 || now == known_)
         return false;
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (ReadFileBytes(path_, bytes) != 0)
         return false;
-    if (Digest(file.readAll()) != digest_)
+    if (Digest(bytes) != digest_)
         return true;
     known_ = now; // touched, not changed
     return false;

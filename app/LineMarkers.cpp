@@ -11,18 +11,25 @@ LineMarkers::LineMarkers(ShaderEditor* editor) : QObject(editor), editor_(editor
     connect(editor->document(), &QTextDocument::contentsChange, this, &LineMarkers::contentsChanged);
 }
 
-void LineMarkers::add(int line, int column, LineMarker::Kind kind, const QString& message)
+void LineMarkers::add(const QList<Request>& requests)
 {
-    const QTextBlock block = editor_->document()->findBlockByNumber(line - 1);
-    if (line < 1 || !block.isValid())
+    const qsizetype before = markers_.size();
+    for (const Request& request : requests) {
+        if (markers_.size() >= kMaxMarkers)
+            break;
+        const QTextBlock block = editor_->document()->findBlockByNumber(request.line - 1);
+        if (request.line < 1 || !block.isValid())
+            continue;
+        LineMarker marker;
+        marker.kind = request.kind;
+        marker.message = request.message;
+        marker.column = request.column;
+        marker.range = QTextCursor(block);
+        marker.range.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        markers_.append(marker);
+    }
+    if (markers_.size() == before)
         return;
-    LineMarker marker;
-    marker.kind = kind;
-    marker.message = message;
-    marker.column = column;
-    marker.range = QTextCursor(block);
-    marker.range.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    markers_.append(marker);
     refreshUnderlines();
     emit changed();
 }

@@ -24,8 +24,24 @@ class LineMarkers : public QObject {
 public:
     explicit LineMarkers(ShaderEditor* editor);
 
-    // Marks line (1-based) of the editor; lines past the end are not marked.
-    void add(int line, int column, LineMarker::Kind kind, const QString& message);
+    struct Request {
+        int line = 0; // 1-based
+        int column = 0;
+        LineMarker::Kind kind = LineMarker::Kind::Error;
+        QString message;
+    };
+    // A check's findings go on in one batch, and the underlines are laid once. Past this many
+    // markers on a page the rest stay unmarked (the output panel still lists them): a
+    // shader with thousands of broken lines is no easier to read with thousands of
+    // underlines, and every marker costs each edit a little.
+    static constexpr int kMaxMarkers = 300;
+
+    // Marks the lines (1-based) of the editor; lines past the end are not marked.
+    void add(const QList<Request>& requests);
+    void add(int line, int column, LineMarker::Kind kind, const QString& message)
+    {
+        add(QList<Request>{{line, column, kind, message}});
+    }
     void clear();
 
     // The markers on a 0-based block number, in the order they were added.

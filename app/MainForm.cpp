@@ -340,7 +340,7 @@ void TMainForm::FormCreate()
 
     RunHandler(*dialogs_, [this] {
         const QString quoted = QLatin1Char('"') + ValidatorDir + QLatin1Char('"');
-        if (QFileInfo(ValidatorDir + QStringLiteral("/glslvalidate")).isFile()) {
+        if (!ValidatorDir.isEmpty() && QFileInfo(ValidatorDir + QStringLiteral("/glslvalidate")).isFile()) {
             glslValidateMemo->appendLine(QStringLiteral("glslValidate.exe present in ") + quoted +
                                          QStringLiteral("..."));
         } else {
@@ -366,13 +366,20 @@ void TMainForm::applyStartGeometry()
 {
     QRect frame = requestedFrame_;
     // A window saved on a screen that is gone would open where nobody can reach it.
-    bool visible = false;
-    for (const QScreen* screen : QGuiApplication::screens())
-        visible = visible || screen->geometry().intersects(frame);
-    if (!visible && QGuiApplication::primaryScreen()) {
-        frame.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-        requestedFrame_ = frame;
+    const QScreen* home = nullptr;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (!home && screen->geometry().intersects(frame))
+            home = screen;
     }
+    if (!home && QGuiApplication::primaryScreen()) {
+        home = QGuiApplication::primaryScreen();
+        frame.moveTopLeft(home->availableGeometry().topLeft());
+    }
+    // A window larger than its screen costs memory for pixels nobody sees, and its frame
+    // could not be reached to make it smaller.
+    if (home)
+        frame.setSize(frame.size().boundedTo(home->availableGeometry().size()));
+    requestedFrame_ = frame;
     // Until the window manager has framed the window, client and frame sizes are the same;
     // showEvent and the start step correct the client size once the frame is known.
     resize(std::max(frame.width(), 1), std::max(frame.height(), 1));

@@ -5,7 +5,8 @@
 
 // The read-only output panel (glslValidateMemo). It keeps its lines exactly as the program
 // wrote them (a log's CR characters included) and shows them with CRs left out, since the
-// text document would otherwise take a CR for a line break.
+// text document would otherwise take a CR for a line break. A very long line is shown cut,
+// with a mark; copying it gives the whole line.
 class OutputPanel : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -25,6 +26,7 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
     void redisplay();

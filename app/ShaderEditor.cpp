@@ -5,6 +5,7 @@
 #include "Indentation.h"
 #include "LineHighlighter.h"
 #include "LineMarkers.h"
+#include "PageFileText.h"
 #include "Preferences.h"
 
 #include <QAction>
@@ -160,6 +161,19 @@ void ShaderEditor::dropEvent(QDropEvent* event)
     emit filesDropped(files);
 }
 
+void ShaderEditor::insertFromMimeData(const QMimeData* source)
+{
+    // A NUL could never be saved: a file holding one is no text file, and this editor would
+    // refuse to open it again.
+    if (source->hasText() && source->text().contains(QChar(0))) {
+        QMimeData cleaned;
+        cleaned.setText(source->text().remove(QChar(0)));
+        QPlainTextEdit::insertFromMimeData(&cleaned);
+        return;
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
 QTextBlock ShaderEditor::firstVisibleTextBlock() const
 {
     return firstVisibleBlock();
@@ -221,9 +235,7 @@ int ShaderEditor::lineCount() const
 
 QString ShaderEditor::pageText() const
 {
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    return PageText(*document());
 }
 
 bool ShaderEditor::viewportEvent(QEvent* event)

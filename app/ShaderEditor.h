@@ -70,6 +70,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void updateGutterWidth();

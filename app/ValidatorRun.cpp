@@ -96,6 +96,10 @@ void RunValidator(QWidget* window, const QString& validatorDir, const ValidatorP
                                 .arg(TimeLimitText(std::max(options.timeoutMs, 0)))});
         return;
     }
+    if (result.crashed) {
+        panel.replaceLines({ValidatorCrashLine(result)});
+        return;
+    }
     QStringList lines = ReadValidatorLog(validatorDir, page);
     lines.prepend(kHeading);
     panel.replaceLines(lines);

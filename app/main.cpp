@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QMessageBox>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -21,6 +22,9 @@ int main(int argc, char** argv)
     NoteStartupEvent("main-entered");
     SetupFloatingPoint();
     DisableShaderDiskCaches();
+    // A file-size limit then fails a save like a full disk (the write says EFBIG) instead of
+    // ending the program with the other page's unsaved text.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     QApplication app(argc, argv);
 

@@ -42,7 +42,7 @@ CheckReport RunValidatorCheck(const QString& validatorProgram, const ValidatorPa
         break;
     }
     if (result.crashed)
-        throw LumenpadError(QStringLiteral("glslvalidate ended abnormally (killed by a signal)"));
+        throw LumenpadError(ValidatorCrashLine(result));
 
     CheckReport report;
     report.lines = ReadValidatorLog(dir.path(), page);

@@ -7,10 +7,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -24,18 +26,54 @@ QString PathIn(const QString& dir, const QString& name)
     return dir + QLatin1Char('/') + name;
 }
 
+// The validator directory may be shared with other users. A name planted there (a link to
+// one of the user's files, a FIFO, someone else's file) must not take the write elsewhere, nor
+// pass off someone else's log as the validator's: the user's own leftovers are removed, and
+// anything else under the name stops the run.
+void RemoveOwnLeftover(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) != 0) {
+        if (errno == ENOENT)
+            return;
+        throw LumenpadError(FileCreateMessage(path, SystemReason(errno)));
+    }
+    if (info.st_uid != ::geteuid())
+        throw LumenpadError(FileCreateMessage(path, SystemReason(kNotOwnFile)));
+    if (S_ISDIR(info.st_mode))
+        throw LumenpadError(FileCreateMessage(path, SystemReason(EISDIR)));
+    if (::unlink(name.constData()) != 0 && errno != ENOENT)
+        throw LumenpadError(FileCreateMessage(path, SystemReason(errno)));
+}
+
 void WriteTempFile(const QString& path, const QByteArray& text)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw LumenpadError(FileCreateMessage(path, file.errorString()));
-    if (file.write(text) != text.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw LumenpadError(FileCreateMessage(path, reason));
+    RemoveOwnLeftover(path);
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw LumenpadError(FileCreateMessage(path, SystemReason(errno)));
+    const char* p = text.constData();
+    qsizetype left = text.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            ::unlink(name.constData());
+            throw LumenpadError(FileCreateMessage(path, SystemReason(err)));
+        }
+        p += n;
+        left -= n;
     }
-    if (!file.commit())
-        throw LumenpadError(FileCreateMessage(path, file.errorString()));
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(name.constData());
+        throw LumenpadError(FileCreateMessage(path, SystemReason(err)));
+    }
 }
 
 ValidatorOutcome WaitBlocking(QProcess& process, int remainingMs)
@@ -55,7 +93,7 @@ void KillProcessGroup(qint64 pid)
 // Deletes the temporary file on every way out.
 struct TempFileRemover {
     QString path;
-    ~TempFileRemover() { QFile::remove(path); }
+    ~TempFileRemover() { ::unlink(QFile::encodeName(path).constData()); }
 };
 
 } // namespace
@@ -99,10 +137,16 @@ QString TimeLimitText(int ms)
 
 ValidatorResult RunValidatorProcess(const ValidatorRun& run, const ValidatorWaiter& wait)
 {
+    // No directory is no directory: never the root (which "" + "/tmp.vs" would name) nor
+    // the current one.
+    if (run.workingDir.isEmpty())
+        throw LumenpadError(FileCreateMessage(run.page->tempFile, SystemReason(ENOENT)));
     // Absolute, so a relative directory cannot be taken relative to itself once the child
     // has changed into it.
     const QString dir = QDir(run.workingDir).absolutePath();
     const QString tempPath = PathIn(run.workingDir, run.page->tempFile);
+    // The log of an earlier run must not pass for this run's.
+    RemoveOwnLeftover(PathIn(run.workingDir, run.page->logFile));
     WriteTempFile(tempPath, run.text);
     const TempFileRemover remover{tempPath};
 
@@ -136,12 +180,33 @@ ValidatorResult RunValidatorProcess(const ValidatorRun& run, const ValidatorWait
         process.waitForFinished(kReapWaitMs);
         return result;
     }
-    result.exitCode = process.exitCode();
     result.crashed = process.exitStatus() != QProcess::NormalExit;
+    // For a crash Qt gives the signal's number as the exit code.
+    result.exitCode = process.exitCode();
     return result;
 }
 
 QStringList ReadValidatorLog(const QString& workingDir, const ValidatorPage& page)
 {
-    return SplitLines(DecodeUtf8OrLatin1(ReadWholeFile(PathIn(workingDir, page.logFile))));
+    const QString path = PathIn(workingDir, page.logFile);
+    ReadOptions options;
+    options.maxBytes = kMaxValidatorLogBytes;
+    options.cutAtLimit = true;
+    options.followLinks = false;
+    options.ownFileOnly = true;
+    QByteArray bytes;
+    bool cut = false;
+    if (const int err = ReadFileBytes(path, bytes, options, &cut))
+        throw LumenpadError(FileOpenMessage(path, SystemReason(err)));
+    QStringList lines = SplitLines(DecodeUtf8OrLatin1(bytes));
+    if (cut)
+        lines.append(QStringLiteral("(the log is longer than %1 MB; the rest was not read)")
+                         .arg(kMaxValidatorLogBytes >> 20));
+    return lines;
+}
+
+QString ValidatorCrashLine(const ValidatorResult& result)
+{
+    return QStringLiteral("glslValidate ended abnormally (killed by signal %1); its log, if any, was not read.")
+        .arg(result.exitCode);
 }

@@ -61,12 +61,22 @@ struct ValidatorResult {
     QString startError;     // why it could not be started
 };
 
-// Runs the validator once. Writing the temporary file fails with the cannot-create message
-// and starts nothing.
+// Runs the validator once. The log of an earlier run is removed first. Writing the temporary
+// file fails with the cannot-create message and starts nothing, as does a temporary file or
+// log name taken by something that is not the user's own.
 ValidatorResult RunValidatorProcess(const ValidatorRun& run, const ValidatorWaiter& wait = {});
 
+// A log is read up to this size; a line at the end says when the rest was left unread.
+inline constexpr qint64 kMaxValidatorLogBytes = qint64(16) << 20;
+
 // The log the validator wrote, as lines; throws LumenpadError with the cannot-open message.
+// Only a regular file of the user's own counts as the log (never a link, a FIFO or a file
+// another user planted in a shared directory).
 QStringList ReadValidatorLog(const QString& workingDir, const ValidatorPage& page);
+
+// The one line shown for a validator that was killed by a signal: whatever log lies there is
+// not its result.
+QString ValidatorCrashLine(const ValidatorResult& result);
 
 // "60 seconds", "1 second", "1500 milliseconds": a time limit as a message names it.
 QString TimeLimitText(int ms);

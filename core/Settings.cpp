@@ -55,6 +55,13 @@ private:
     qsizetype pos_ = 0;
 };
 
+// No path the system accepts is longer; a longer line names nothing and is taken as empty,
+// so it never reaches a message or a file name.
+QString PathLine(const QString& line)
+{
+    return line.size() > kMaxPathBytes || line.toUtf8().size() > kMaxPathBytes ? QString() : line;
+}
+
 } // namespace
 
 SettingsReadResult ParseSettings(const QByteArray& content)
@@ -63,9 +70,9 @@ SettingsReadResult ParseSettings(const QByteArray& content)
     StoredSettings& v = result.values;
     SettingsReader reader(content);
 
-    v.validatorDir = reader.readLine();
-    v.vertexFile = reader.readLine();
-    v.fragmentFile = reader.readLine();
+    v.validatorDir = PathLine(reader.readLine());
+    v.vertexFile = PathLine(reader.readLine());
+    v.fragmentFile = PathLine(reader.readLine());
     result.linesRead = 3;
 
     int geometry[4] = {0, 0, 0, 0};

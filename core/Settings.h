@@ -24,7 +24,11 @@ struct SettingsReadResult {
     QString errorMessage; // empty when the whole file was read
 };
 
-// Parses config.txt's content by the reading rules: lines 1-3 verbatim (LF or CR LF),
+// The longest path the system takes (PATH_MAX).
+inline constexpr int kMaxPathBytes = 4096;
+
+// Parses config.txt's content by the reading rules: lines 1-3 verbatim (LF or CR LF; a line
+// longer than kMaxPathBytes bytes is read as empty, as no such path exists),
 // then integers that may be preceded by any run of characters below code 33, each a token
 // of at most 32 characters; the end of the file reads as 0; the rest of lines 4, 5 and 6
 // after their last integer is skipped. A token that is no integer ends the reading with

@@ -11,32 +11,60 @@ DecodedShaderText DecodeShaderText(const QByteArray& bytes, const QString& pathF
                                            "sie wird nicht geöffnet, damit sie unverändert bleibt")
                                 .arg(pathForMessages));
     DecodedShaderText result;
-    QString text = DecodeUtf8OrLatin1(bytes, &result.encoding, ByteOrderMark::Keep);
+    const QString text = DecodeUtf8OrLatin1(bytes, &result.encoding, ByteOrderMark::Keep);
+    // The editor separates lines by '\n' alone; every break becomes one, and each line's own
+    // is noted so that saving can give it back.
+    QString lines;
+    lines.reserve(text.size());
+    QList<LineEndStyle> ends;
+    bool mixed = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('\n')) {
-            result.lineEnd = LineEndStyle::Lf;
-            break;
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+            lines.append(c);
+            continue;
         }
-        if (text[i] == QLatin1Char('\r')) {
-            result.lineEnd = (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ? LineEndStyle::CrLf
-                                                                                       : LineEndStyle::Cr;
-            break;
+        LineEndStyle end = LineEndStyle::Lf;
+        if (c == QLatin1Char('\r')) {
+            const bool pair = i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
+            end = pair ? LineEndStyle::CrLf : LineEndStyle::Cr;
+            i += pair ? 1 : 0;
         }
+        if (ends.isEmpty())
+            result.lineEnd = end;
+        mixed = mixed || end != result.lineEnd;
+        ends.append(end);
+        lines.append(QLatin1Char('\n'));
     }
-    // The editor separates lines by '\n' alone; every other break becomes one.
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    result.text = std::move(text);
+    result.text = std::move(lines);
+    if (mixed)
+        result.lineEnds = std::move(ends);
     return result;
+}
+
+QLatin1StringView LineEndText(LineEndStyle style)
+{
+    switch (style) {
+    case LineEndStyle::CrLf:
+        return QLatin1StringView("\r\n");
+    case LineEndStyle::Cr:
+        return QLatin1StringView("\r");
+    case LineEndStyle::Lf:
+        break;
+    }
+    return QLatin1StringView("\n");
 }
 
 QByteArray EncodeShaderText(const QString& text, TextEncoding& encoding, LineEndStyle lineEnd)
 {
     QString withBreaks = text;
-    if (lineEnd == LineEndStyle::CrLf)
-        withBreaks.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    else if (lineEnd == LineEndStyle::Cr)
-        withBreaks.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    if (lineEnd != LineEndStyle::Lf)
+        withBreaks.replace(QLatin1Char('\n'), LineEndText(lineEnd));
+    return EncodeShaderFileText(withBreaks, encoding);
+}
+
+QByteArray EncodeShaderFileText(const QString& withBreaks, TextEncoding& encoding)
+{
     if (encoding == TextEncoding::Latin1) {
         const bool fits = std::all_of(withBreaks.cbegin(), withBreaks.cend(),
                                       [](QChar c) { return c.unicode() <= 0xFF; });

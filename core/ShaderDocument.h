@@ -3,6 +3,8 @@
 #include "TextFile.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QLatin1StringView>
 #include <QString>
 
 // How a shader file was stored, so saving gives back the same bytes.
@@ -21,7 +23,10 @@ struct TSyntaxRichEdit {
 struct DecodedShaderText {
     QString text;
     TextEncoding encoding = TextEncoding::Utf8;
-    LineEndStyle lineEnd = LineEndStyle::CrLf;
+    LineEndStyle lineEnd = LineEndStyle::CrLf; // the first break's; lines added later take it
+    // The break after each line, in order, when the file mixes them; empty when every break
+    // is lineEnd's.
+    QList<LineEndStyle> lineEnds;
 };
 
 // Decodes UTF-8 when the bytes are valid UTF-8, otherwise Latin-1; the line-end style is the
@@ -29,6 +34,12 @@ struct DecodedShaderText {
 // holding NUL bytes, which the editor could not give back unchanged.
 DecodedShaderText DecodeShaderText(const QByteArray& bytes, const QString& pathForMessages);
 
-// The inverse of DecodeShaderText. Text that Latin-1 cannot hold is written as UTF-8 and
-// encoding is updated to say so, rather than losing characters.
+// The inverse of DecodeShaderText for a file with one kind of break. Text that Latin-1 cannot
+// hold is written as UTF-8 and encoding is updated to say so, rather than losing characters.
 QByteArray EncodeShaderText(const QString& text, TextEncoding& encoding, LineEndStyle lineEnd);
+
+// Text that already carries its breaks, encoded as EncodeShaderText does.
+QByteArray EncodeShaderFileText(const QString& text, TextEncoding& encoding);
+
+// The characters of a break of the style.
+QLatin1StringView LineEndText(LineEndStyle style);

@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
+#include <dirent.h>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
@@ -45,31 +48,68 @@ QStringList SplitLines(QStringView text)
     return lines;
 }
 
-int ReadFileBytes(const QString& path, QByteArray& bytes)
+namespace {
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() { ::close(fd); }
+};
+} // namespace
+
+int ReadFileBytes(const QString& path, QByteArray& bytes, const ReadOptions& options, bool* cut)
 {
+    bytes.clear();
+    if (cut)
+        *cut = false;
     const QByteArray name = QFile::encodeName(path);
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    if (!options.followLinks)
+        flags |= O_NOFOLLOW;
     int fd;
     do {
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(name.constData(), flags);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return errno;
+    const FileDescriptor guard{fd};
 
-    bytes.clear();
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return errno;
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    if (!S_ISREG(info.st_mode))
+        return kNotRegularFile;
+    if (options.ownFileOnly && info.st_uid != ::geteuid())
+        return kNotOwnFile;
+    const qint64 limit = std::max<qint64>(options.maxBytes, 0);
+    if (info.st_size > limit && !options.cutAtLimit)
+        return kFileTooLarge;
+
+    bytes.reserve(qsizetype(std::min<qint64>(info.st_size, limit)));
     char chunk[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n > 0) {
-            bytes.append(chunk, n);
-        } else if (n == 0) {
+        const qint64 room = limit - bytes.size();
+        const ssize_t n = ::read(fd, chunk, size_t(std::min<qint64>(qint64(sizeof chunk), room + 1)));
+        if (n == 0)
             break;
-        } else if (errno != EINTR) {
-            const int error = errno;
-            ::close(fd);
-            return error;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
         }
+        // The file grew past the limit while it was read.
+        if (n > room) {
+            if (!options.cutAtLimit) {
+                bytes.clear();
+                return kFileTooLarge;
+            }
+            bytes.append(chunk, qsizetype(room));
+            if (cut)
+                *cut = true;
+            break;
+        }
+        bytes.append(chunk, n);
     }
-    ::close(fd);
     return 0;
 }
 
@@ -114,6 +154,99 @@ int WriteAll(int fd, const QByteArray& bytes)
 }
 } // namespace
 
+namespace {
+
+constexpr char kTempInfix[] = ".lumenpad-";
+constexpr int kTempSuffixLength = 6; // mkstemp's XXXXXX
+// A temporary file younger than this may belong to a save still running in another window.
+constexpr time_t kStaleTempSeconds = 60;
+
+// Removes "NAME.lumenpad-XXXXXX" files of the user's that a save killed halfway left behind.
+void RemoveStaleTemporaries(const QByteArray& target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    const QByteArray prefix = target.mid(slash + 1) + kTempInfix;
+    DIR* listing = ::opendir(dir.constData());
+    if (!listing)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (name.size() != prefix.size() + kTempSuffixLength || !name.startsWith(prefix))
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid() && now - info.st_mtime >= kStaleTempSeconds)
+            ::unlinkat(::dirfd(listing), entry->d_name, 0);
+    }
+    ::closedir(listing);
+}
+
+int FsyncAndClose(TempFileGuard& temp)
+{
+    if (::fsync(temp.fd) != 0)
+        return errno;
+    const int fd = temp.fd;
+    temp.fd = -1;
+    return ::close(fd) != 0 ? errno : 0;
+}
+
+int WriteAt(int fd, const QByteArray& bytes)
+{
+    if (::lseek(fd, 0, SEEK_SET) < 0)
+        return errno;
+    if (const int err = WriteAll(fd, bytes))
+        return err;
+    if (::ftruncate(fd, off_t(bytes.size())) != 0 || ::fsync(fd) != 0)
+        return errno;
+    return 0;
+}
+
+// Overwrites the file itself, so its other names, owner and group stay as they are. Its old
+// bytes are first copied to a file beside it; a failed write puts them back, and the copy is
+// only kept when even that fails.
+int WriteInPlace(const QByteArray& target, const QByteArray& bytes)
+{
+    const int fd = ::open(target.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return errno;
+    TempFileGuard file;
+    file.fd = fd;
+    QByteArray old;
+    for (char chunk[65536];;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        old.append(chunk, n);
+    }
+
+    TempFileGuard copy;
+    copy.path = target + ".lumenpad-copy-XXXXXX";
+    copy.fd = ::mkstemp(copy.path.data());
+    if (copy.fd < 0) {
+        const int err = errno;
+        copy.path.clear();
+        return err;
+    }
+    if (int err = WriteAll(copy.fd, old))
+        return err;
+    if (int err = FsyncAndClose(copy))
+        return err;
+
+    const int err = WriteAt(fd, bytes);
+    if (err != 0 && WriteAt(fd, old) != 0)
+        copy.keep = true;
+    return err;
+}
+
+} // namespace
+
 int WriteFileAtomically(const QString& path, const QByteArray& bytes)
 {
     // Write through a symbolic link to the file it names, so the link survives.
@@ -127,29 +260,50 @@ int WriteFileAtomically(const QString& path, const QByteArray& bytes)
     const QByteArray targetBytes = QFile::encodeName(target);
     const bool exists = ::stat(targetBytes.constData(), &existing) == 0;
     if (exists) {
+        if (!S_ISREG(existing.st_mode))
+            return kNotRegularFile;
+        // The directory's permission to rename would let a read-only or foreign file be
+        // replaced; what counts is whether the file itself may be written.
+        if (::faccessat(AT_FDCWD, targetBytes.constData(), W_OK, AT_EACCESS) != 0)
+            return errno;
         mode = existing.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
+    RemoveStaleTemporaries(targetBytes);
+    if (exists && existing.st_nlink > 1)
+        return WriteInPlace(targetBytes, bytes);
 
     TempFileGuard temp;
-    temp.path = targetBytes + ".lumenpad-XXXXXX";
+    temp.path = targetBytes + kTempInfix + QByteArray(kTempSuffixLength, 'X');
     temp.fd = ::mkstemp(temp.path.data());
     if (temp.fd < 0) {
         const int err = errno;
         temp.path.clear();
         return err;
     }
+    if (exists) {
+        struct stat made {};
+        if (::fstat(temp.fd, &made) != 0)
+            return errno;
+        if ((made.st_uid != existing.st_uid || made.st_gid != existing.st_gid) &&
+            ::fchown(temp.fd, existing.st_uid, existing.st_gid) != 0) {
+            // A new file could not carry the old owner and group: keep the file itself.
+            ::close(temp.fd);
+            temp.fd = -1;
+            ::unlink(temp.path.constData());
+            temp.path.clear();
+            return WriteInPlace(targetBytes, bytes);
+        }
+    }
     if (int err = WriteAll(temp.fd, bytes))
         return err;
-    if (::fchmod(temp.fd, mode) != 0 || ::fsync(temp.fd) != 0)
+    if (::fchmod(temp.fd, mode) != 0)
         return errno;
-    const int fd = temp.fd;
-    temp.fd = -1;
-    if (::close(fd) != 0)
-        return errno;
+    if (int err = FsyncAndClose(temp))
+        return err;
     if (::rename(temp.path.constData(), targetBytes.constData()) != 0)
         return errno;
     temp.keep = true;
@@ -158,6 +312,16 @@ int WriteFileAtomically(const QString& path, const QByteArray& bytes)
 
 QString SystemReason(int errorNumber)
 {
+    switch (errorNumber) {
+    case kNotRegularFile:
+        return QStringLiteral("not a regular file");
+    case kFileTooLarge:
+        return QStringLiteral("larger than %1 MB").arg(kMaxReadBytes >> 20);
+    case kNotOwnFile:
+        return QStringLiteral("the file belongs to another user");
+    default:
+        break;
+    }
     return QString::fromLocal8Bit(std::strerror(errorNumber));
 }
 
@@ -172,6 +336,10 @@ QString IoErrorMessage(int errorNumber)
     case ENOSPC:
     case EDQUOT:
         return QStringLiteral("Zu wenig Speicherplatz");
+    case kNotRegularFile:
+        return QStringLiteral("Keine normale Datei");
+    case kFileTooLarge:
+        return QStringLiteral("Datei zu groß");
     default:
         return QStringLiteral("E/A-Fehler %1").arg(errorNumber);
     }

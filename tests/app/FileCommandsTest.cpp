@@ -4,6 +4,7 @@
 #include "ShaderEditor.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -38,18 +39,21 @@ TEST(FileCommands, NewOnAnUnchangedPageAsksNothing)
     EXPECT_FALSE(f.VSDocument.Changed);
 }
 
-TEST(FileCommands, NewOnAChangedUntitledPageStillEmptiesWhenSaveIsCancelled)
+// "Ja" says the text is wanted; a cancelled save dialog must not then throw it away.
+TEST(FileCommands, NewAndOpenOnAChangedUntitledPageKeepItWhenTheSaveDialogIsCancelled)
 {
-    WindowFixture w;
-    TMainForm& f = w.start();
-    type(f.ShaderRichEdit, QStringLiteral("void main() {}"));
-    EXPECT_TRUE(f.VSDocument.Changed);
-    w.dialogs.saveAnswers = {Answer::Yes};
-    f.ToolButton1->click();
-    EXPECT_EQ(w.dialogs.saveQuestions, 1);
-    EXPECT_EQ(w.dialogs.saveDialogs, 1);
-    EXPECT_TRUE(f.ShaderRichEdit->toPlainText().isEmpty());
-    EXPECT_FALSE(f.VSDocument.Changed);
+    for (int command = 0; command < 2; ++command) {
+        WindowFixture w;
+        TMainForm& f = w.start();
+        type(f.ShaderRichEdit, QStringLiteral("void main() {}"));
+        w.dialogs.saveAnswers = {Answer::Yes};
+        w.dialogs.openPaths = {w.dir.file("never.vert")};
+        (command == 0 ? f.ToolButton1 : f.ToolButton2)->click();
+        EXPECT_EQ(w.dialogs.saveDialogs, 1);
+        EXPECT_EQ(w.dialogs.openDialogs, 0) << command;
+        EXPECT_EQ(f.ShaderRichEdit->toPlainText(), QStringLiteral("void main() {}")) << command;
+        EXPECT_TRUE(f.VSDocument.Changed) << command;
+    }
 }
 
 TEST(FileCommands, OpenLoadsColoursAndTitlesThePage)
@@ -131,6 +135,12 @@ TEST(FileCommands, OpenedFilesSaveBackByteForByte)
         "// utf-8 \xC3\xA4\xE2\x82\xAC\n",
         "// latin-1 \xE4\xFC\r\n",
         "invalid \xC3\x28 utf-8\n",
+        // Each line keeps its own break, whatever the first one was.
+        "a\rb\nc\n",
+        "mixed\r\nends\nand\rnone",
+        "a\r\r\nb\r\n",
+        // Characters the text document would take for breaks stay characters.
+        "para\xE2\x80\xA9" "graph\n\xEF\xB7\x90" "frame\xEF\xB7\x91\n",
     };
     for (const QByteArray& bytes : files) {
         WindowFixture w;
@@ -143,6 +153,42 @@ TEST(FileCommands, OpenedFilesSaveBackByteForByte)
         f.ToolButton3->click();
         EXPECT_EQ(ReadBytes(path), bytes);
     }
+}
+
+TEST(FileCommands, LinesAddedByEditingTakeTheFirstBreakAndOthersKeepTheirOwn)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    const QString path = w.dir.file("mixed.vert");
+    WriteBytes(path, "a\rb\nc\n");
+    w.dialogs.openPaths = {path};
+    f.ToolButton2->click();
+    QTextCursor cursor(f.ShaderRichEdit->document()->findBlockByNumber(1));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertText(QStringLiteral("\nnew"));
+    f.ToolButton3->click();
+    EXPECT_EQ(ReadBytes(path), QByteArray("a\rb\nnew\rc\n"));
+}
+
+// A NUL cannot be saved in a text file, and this editor would not open the file again.
+TEST(FileCommands, NulNeverReachesTheFile)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    const QString path = w.dir.file("a.vert");
+    WriteBytes(path, "old\n");
+    w.dialogs.openPaths = {path};
+    f.ToolButton2->click();
+    QApplication::clipboard()->setText(QStringLiteral("x") + QChar(0) + QStringLiteral("y"));
+    f.ShaderRichEdit->moveCursor(QTextCursor::Start);
+    f.ShaderRichEdit->paste();
+    EXPECT_EQ(f.ShaderRichEdit->pageText(), QStringLiteral("xyold\n"));
+
+    f.ShaderRichEdit->insertPlainText(QString(QChar(0)));
+    f.ToolButton3->click();
+    ASSERT_EQ(w.dialogs.errors.size(), 1);
+    EXPECT_TRUE(w.dialogs.errors[0].contains(QStringLiteral("NUL"))) << w.dialogs.errors[0].toStdString();
+    EXPECT_EQ(ReadBytes(path), QByteArray("old\n"));
 }
 
 TEST(FileCommands, OpenFailureIsReportedAndChangesNothing)

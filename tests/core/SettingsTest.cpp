@@ -88,7 +88,11 @@ TEST(SettingsFile, BinaryGarbageAndLongLinesFailCleanly)
     const QByteArray longLines = QByteArray(10000, 'x') + "\n" + QByteArray(10000, 'y') + "\n\n" +
                                  QByteArray(10000, '7') + "\n0\n0\n";
     const SettingsReadResult l = ParseSettings(longLines);
-    EXPECT_EQ(l.values.validatorDir.size(), 10000);
+    // No path is that long: the lines name nothing, never a file or a message of megabytes.
+    EXPECT_TRUE(l.values.validatorDir.isEmpty());
+    EXPECT_TRUE(l.values.vertexFile.isEmpty());
+    const QByteArray longest = QByteArray(kMaxPathBytes, 'p') + "\n";
+    EXPECT_EQ(ParseSettings(longest).values.validatorDir.size(), kMaxPathBytes);
     EXPECT_EQ(l.errorMessage, QString::fromUtf8(kBadNumber));
 }
 

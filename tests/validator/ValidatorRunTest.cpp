@@ -5,6 +5,7 @@
 #include "OutputPanel.h"
 #include "TestFiles.h"
 #include "ValidatorRun.h"
+#include "ValidatorRunner.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +21,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Readable failure output for Qt strings (and lists of them).
 static void PrintTo(const QString& s, std::ostream* os)
@@ -216,12 +220,13 @@ TEST_F(ValidatorRunTest, EmptyLogLeavesTheHeadingAlone)
     EXPECT_EQ(panel_.lines(), QStringList({kHeading}));
 }
 
-TEST_F(ValidatorRunTest, LogFromAnEarlierRunIsShownWhenTheValidatorIsMissing)
+TEST_F(ValidatorRunTest, LogFromAnEarlierRunIsNeverTakenForThisRunsLog)
 {
     WriteBytes(file(QStringLiteral("vertex.log")), "from an earlier run\r\n");
-    Run(VertexValidatorPage(), "x");
-    EXPECT_EQ(panel_.lines(), QStringList({kHeading, QStringLiteral("from an earlier run")}));
-    EXPECT_EQ(Entries(dir_), QStringList({QStringLiteral("vertex.log")}));
+    const QString message = ThrownMessage([&] { Run(VertexValidatorPage(), "x"); });
+    EXPECT_EQ(message, QStringLiteral("Datei %1/vertex.log kann nicht geöffnet werden. No such file or directory").arg(dir_));
+    EXPECT_EQ(panel_.lines(), previous_);
+    EXPECT_TRUE(Entries(dir_).isEmpty());
 }
 
 // ---- failures ----
@@ -250,25 +255,103 @@ INSTANTIATE_TEST_SUITE_P(Validators, ValidatorRunNoLog,
                          ::testing::Values(NoLogCase{"Missing", nullptr, true},
                                            NoLogCase{"NotExecutable", "echo never ran > vertex.log", false},
                                            NoLogCase{"WritesNoLog", "exit 0", true},
-                                           NoLogCase{"CrashesBeforeTheLog", "kill -SEGV $$", true},
                                            NoLogCase{"LogInTheWrongPlace", "echo hi > ../vertex.log", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ValidatorRunTest, ValidatorThatCrashesAfterWritingShowsWhatItWrote)
+// A validator killed by a signal reports nothing, whatever half a log it or an earlier run left.
+TEST_F(ValidatorRunTest, ValidatorKilledByASignalGetsOneLineAndNoLog)
 {
-    UseFakeValidator("printf 'ERROR: 0:1: half a log\\n' > vertex.log\nkill -SEGV $$\necho not reached >> vertex.log");
-    Run(VertexValidatorPage(), "x");
-    EXPECT_EQ(panel_.lines(), QStringList({kHeading, QStringLiteral("ERROR: 0:1: half a log")}));
-    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("tmp.vs"))));
+    for (const char* script : {"kill -SEGV $$", "printf 'ERROR: 0:1: half a log\\n' > vertex.log\nkill -SEGV $$"}) {
+        UseFakeValidator(script);
+        WriteBytes(file(QStringLiteral("vertex.log")), "compiled: 0 errors, 0 warnings\n");
+        Run(VertexValidatorPage(), "x");
+        EXPECT_EQ(panel_.lines(), QStringList({QStringLiteral("glslValidate ended abnormally (killed by signal 11); "
+                                                              "its log, if any, was not read.")}))
+            << script;
+        EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("tmp.vs"))));
+    }
 }
 
-TEST_F(ValidatorRunTest, LogThatIsADirectoryGivesTheCannotOpenMessage)
+// What lies under the temporary file's or the log's name in a shared directory: the user's
+// own leftovers are cleared away; anything else stops the run before the validator starts,
+// and the file a planted link names is never written.
+struct PlantedCase {
+    const char* name;
+    const char* planted; // "tmp.vs" or "vertex.log"
+    const char* kind;    // link, fifo, file
+    bool foreign;        // owned by another user (needs root)
+};
+
+void PrintTo(const PlantedCase& c, std::ostream* os) { *os << c.name; }
+
+class ValidatorRunPlanted : public ValidatorRunTest, public ::testing::WithParamInterface<PlantedCase> {};
+
+TEST_P(ValidatorRunPlanted, NothingPlantedIsWrittenThroughOrShown)
 {
-    UseFakeValidator("exit 0");
+    const PlantedCase& c = GetParam();
+    if (c.foreign && ::geteuid() != 0)
+        GTEST_SKIP() << "another user's file needs root to plant";
+    UseFakeValidator("echo started > started\nprintf 'compiled: 0 errors, 0 warnings\\n' > vertex.log");
+    const QString precious = root_.filePath(QStringLiteral("precious.txt"));
+    WriteBytes(precious, "precious\n");
+    const QString planted = file(QString::fromLatin1(c.planted));
+    const QByteArray plantedName = QFile::encodeName(planted);
+    if (c.kind == std::string("link"))
+        ASSERT_TRUE(QFile::link(precious, planted));
+    else if (c.kind == std::string("fifo"))
+        ASSERT_EQ(::mkfifo(plantedName.constData(), 0666), 0);
+    else
+        WriteBytes(planted, "compiled: 0 errors, 0 warnings\n");
+    if (c.foreign) {
+        ASSERT_EQ(::chmod(QFile::encodeName(dir_).constData(), 01777), 0);
+        ASSERT_EQ(::lchown(plantedName.constData(), 65534, 65534), 0);
+    }
+
+    const QString message = ThrownMessage([&] { Run(VertexValidatorPage(), "void main() {}\n"); });
+    EXPECT_EQ(ReadBytes(precious), "precious\n");
+    if (!c.foreign) {
+        EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+        EXPECT_EQ(panel_.lines(), QStringList({kHeading, QStringLiteral("compiled: 0 errors, 0 warnings")}));
+    } else {
+        EXPECT_EQ(message, QStringLiteral("Datei \"%1\" kann nicht erstellt werden. the file belongs to another user")
+                               .arg(planted));
+        EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("started"))));
+        EXPECT_EQ(panel_.lines(), previous_);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedDirectory, ValidatorRunPlanted,
+                         ::testing::Values(PlantedCase{"OwnLinkAsTempFile", "tmp.vs", "link", false},
+                                           PlantedCase{"OwnFifoAsLog", "vertex.log", "fifo", false},
+                                           PlantedCase{"ForeignLinkAsTempFile", "tmp.vs", "link", true},
+                                           PlantedCase{"ForeignLinkAsLog", "vertex.log", "link", true},
+                                           PlantedCase{"ForeignFifoAsLog", "vertex.log", "fifo", true},
+                                           PlantedCase{"ForeignFileAsLog", "vertex.log", "file", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ValidatorRunTest, HugeLogIsReadUpToItsLimit)
+{
+    UseFakeValidator("head -c 20000000 /dev/zero | tr '\\0' 'e' > vertex.log");
+    Run(VertexValidatorPage(), "x");
+    ASSERT_EQ(panel_.lines().size(), 3);
+    EXPECT_EQ(panel_.lines()[1].size(), kMaxValidatorLogBytes);
+    EXPECT_EQ(panel_.lines()[2], QStringLiteral("(the log is longer than 16 MB; the rest was not read)"));
+}
+
+TEST_F(ValidatorRunTest, NoValidatorDirectoryIsNeverTheRootDirectory)
+{
+    const QString message = ThrownMessage([&] { RunValidator(&window_, QString(), VertexValidatorPage(), "x", panel_); });
+    EXPECT_EQ(message, QStringLiteral("Datei \"tmp.vs\" kann nicht erstellt werden. No such file or directory"));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/tmp.vs")));
+}
+
+TEST_F(ValidatorRunTest, LogThatIsADirectoryStopsTheRunWithTheCannotCreateMessage)
+{
+    UseFakeValidator("touch started");
     ASSERT_TRUE(QDir(dir_).mkdir(QStringLiteral("vertex.log")));
     const QString message = ThrownMessage([&] { Run(VertexValidatorPage(), "x"); });
-    EXPECT_TRUE(message.startsWith(QStringLiteral("Datei %1/vertex.log kann nicht geöffnet werden. ").arg(dir_))) << message.toStdString();
-    EXPECT_FALSE(message.endsWith(QStringLiteral("werden. "))) << "the system's reason is missing";
+    EXPECT_EQ(message, QStringLiteral("Datei \"%1/vertex.log\" kann nicht erstellt werden. Is a directory").arg(dir_));
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("started"))));
     EXPECT_EQ(panel_.lines(), previous_);
 }
 
@@ -359,7 +442,7 @@ TEST_F(ValidatorRunTest, CancelStopsTheValidatorAndEverythingItStarted)
     EXPECT_GT(probe.paints, 5);
     EXPECT_EQ(panel_.lines(), QStringList({QStringLiteral("glslValidate was cancelled; no log was read.")}));
     EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("tmp.vs"))));
-    EXPECT_EQ(ReadBytes(file(QStringLiteral("vertex.log"))), "stale log that must not be shown\n");
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("vertex.log")))) << "an earlier run's log was left to be taken for this one's";
     bool ok = false;
     const qint64 child = QString::fromLatin1(ReadBytes(file(QStringLiteral("child.pid")))).trimmed().toLongLong(&ok);
     ASSERT_TRUE(ok);
