@@ -6,6 +6,7 @@
 #include "ShaderEditor.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMouseEvent>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -154,6 +155,59 @@ TEST(Diagnostics, DoubleClickGoesWhereTheMarkedLineIsNow)
     ASSERT_EQ(f.ShaderRichEditFS->markers().onBlock(5).size(), 1) << "the marker moved with its line";
     f.OutputLineActivated(index); // what a double-click on the line runs
     EXPECT_EQ(f.ShaderRichEditFS->textCursor().blockNumber(), 5);
+}
+
+// A shader broken on every line: each message is listed and leads to its line, but only the
+// first few hundred lines are marked, and they are marked in one go.
+TEST(Diagnostics, ThousandsOfMessagesAreListedAndAFewHundredMarked)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    f.show();
+    QString shader = QStringLiteral("void main()\n{\n");
+    for (int i = 0; i < 2000; ++i)
+        shader += QStringLiteral("    undeclared%1 = 1.0;\n").arg(i);
+    shader += QStringLiteral("}\n");
+    f.ShaderRichEdit->setPlainText(shader);
+    f.ToolButton12->click();
+    ASSERT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join('\n').toStdString();
+
+    int listed = 0;
+    int last = -1;
+    for (int i = 0; i < f.glslValidateMemo->lines().size(); ++i) {
+        if (f.glslValidateMemo->lines()[i].contains(QStringLiteral("undeclared"))) {
+            ++listed;
+            last = i;
+        }
+    }
+    EXPECT_GE(listed, 2000);
+    EXPECT_EQ(f.ShaderRichEdit->markers().count(), LineMarkers::kMaxMarkers);
+    EXPECT_EQ(f.ShaderRichEdit->extraSelections().size(), LineMarkers::kMaxMarkers);
+    // The last message lies past the few thousand places that follow edits: it still leads
+    // to its line.
+    f.glslValidateMemo->setTextCursor(QTextCursor(f.glslValidateMemo->document()->findBlockByNumber(last)));
+    f.glslValidateMemo->ensureCursorVisible();
+    DoubleClickPanelLine(*f.glslValidateMemo, last);
+    EXPECT_EQ(f.ShaderRichEdit->textCursor().blockNumber(), 2001);
+}
+
+// A line of megabytes (a log gone wrong) is shown cut, quickly; copying gives all of it.
+TEST(OutputPanelLines, AVeryLongLineIsShownCutAndCopiedWhole)
+{
+    OutputPanel panel;
+    panel.resize(400, 200);
+    panel.show();
+    const QString longLine = QStringLiteral("ERROR: ") + QString(1000000, QLatin1Char('('));
+    panel.replaceLines({QStringLiteral("first"), longLine, QStringLiteral("last")});
+    QApplication::processEvents();
+    const QString shown = panel.document()->findBlockByNumber(1).text();
+    EXPECT_LT(shown.size(), 5000);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("[... line cut, 1000007 characters in all]"))) << shown.right(60).toStdString();
+    EXPECT_EQ(panel.lines()[1], longLine);
+
+    panel.selectAll();
+    panel.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("first\n") + longLine + QStringLiteral("\nlast"));
 }
 
 } // namespace

@@ -9,7 +9,10 @@
 
 #include <QComboBox>
 #include <QRegularExpression>
+#include <QScreen>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <optional>
 #include <random>
@@ -71,6 +74,7 @@ std::vector<BadConfig> BadConfigs()
         {"ExtremeIntegers",
          Lines({"", "", "", "2147483647 2147483647 -2147483648 -2147483648", "-2147483648", "2147483647"}),
          QString()},
+        {"WindowLargerThanAnyScreen", Lines({"", "", "", "30000 30000 0 0", "0", "0"}), QString()},
         {"ExtremeIntegersTheOtherWay",
          Lines({"", "", "", "-2147483648 -2147483648 2147483647 2147483647", "2147483647", "-2147483648"}),
          QString()},
@@ -98,6 +102,10 @@ TEST_P(BadConfigFile, WindowStartsReportsOnceCarriesOnAndWritesAWholeFile)
     EXPECT_FALSE(f.StartTimer->isActive());
     EXPECT_FALSE(f.VSDocument.Changed);
     EXPECT_FALSE(f.FSDocument.Changed);
+    // Never larger than the screen it opens on.
+    const QSize room = f.screen()->availableGeometry().size();
+    EXPECT_LE(f.frameGeometry().width(), room.width());
+    EXPECT_LE(f.frameGeometry().height(), room.height());
 
     const QString validatorDir = f.ValidatorDir;
     const QString vertexFile = f.VSDocument.FileName;
@@ -122,6 +130,22 @@ TEST_P(BadConfigFile, WindowStartsReportsOnceCarriesOnAndWritesAWholeFile)
     EXPECT_TRUE(reread.values.vertexFile == vertexFile);
     EXPECT_TRUE(reread.values.fragmentFile == fragmentFile);
     EXPECT_EQ(reread.values.schemeIndex, scheme);
+}
+
+// A FIFO would block the start for ever and a device would fill the memory.
+TEST(LastFiles, SpecialFilesAreRefusedAtOnceAndThePagesStayUntitled)
+{
+    WindowFixture w;
+    const QString fifo = w.dir.file(QStringLiteral("a.vert"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    WriteBytes(w.dir.file(QStringLiteral("config.txt")),
+               Lines({"", QFile::encodeName(fifo), "/dev/zero", "700 500 10 20", "0", "0"}));
+    TMainForm& f = w.start();
+    ASSERT_EQ(w.dialogs.errors.size(), 2) << w.dialogs.errors.join('\n').toStdString();
+    for (const QString& error : std::as_const(w.dialogs.errors))
+        EXPECT_TRUE(error.endsWith(QStringLiteral("not a regular file."))) << error.toStdString();
+    EXPECT_TRUE(f.VSDocument.FileName.isEmpty());
+    EXPECT_TRUE(f.FSDocument.FileName.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Configs, BadConfigFile, ::testing::ValuesIn(BadConfigs()),
