@@ -14,14 +14,15 @@ DecodedShaderText DecodeShaderText(const QByteArray& bytes, const QString& pathF
     const QString text = DecodeUtf8OrLatin1(bytes, &result.encoding, ByteOrderMark::Keep);
     // The editor separates lines by '\n' alone; every break becomes one, and each line's own
     // is noted so that saving can give it back.
-    QString lines;
-    lines.reserve(text.size());
+    // Written in place: a file of many megabytes is one pass, not a character at a time.
+    QString lines(text.size(), Qt::Uninitialized);
+    QChar* out = lines.data();
     QList<LineEndStyle> ends;
     bool mixed = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
-            lines.append(c);
+            *out++ = c;
             continue;
         }
         LineEndStyle end = LineEndStyle::Lf;
@@ -34,8 +35,9 @@ DecodedShaderText DecodeShaderText(const QByteArray& bytes, const QString& pathF
             result.lineEnd = end;
         mixed = mixed || end != result.lineEnd;
         ends.append(end);
-        lines.append(QLatin1Char('\n'));
+        *out++ = QLatin1Char('\n');
     }
+    lines.truncate(out - lines.constData());
     result.text = std::move(lines);
     if (mixed)
         result.lineEnds = std::move(ends);
@@ -57,9 +59,21 @@ QLatin1StringView LineEndText(LineEndStyle style)
 
 QByteArray EncodeShaderText(const QString& text, TextEncoding& encoding, LineEndStyle lineEnd)
 {
-    QString withBreaks = text;
-    if (lineEnd != LineEndStyle::Lf)
-        withBreaks.replace(QLatin1Char('\n'), LineEndText(lineEnd));
+    if (lineEnd == LineEndStyle::Lf)
+        return EncodeShaderFileText(text, encoding);
+    // Built in one pass: QString::replace with a longer string moves the tail once for each
+    // batch of matches, which a file of a million lines makes quadratic.
+    const QLatin1StringView end = LineEndText(lineEnd);
+    QString withBreaks(text.size() + text.count(QLatin1Char('\n')) * (end.size() - 1), Qt::Uninitialized);
+    QChar* out = withBreaks.data();
+    for (const QChar c : text) {
+        if (c != QLatin1Char('\n')) {
+            *out++ = c;
+            continue;
+        }
+        for (const char e : end)
+            *out++ = QLatin1Char(e);
+    }
     return EncodeShaderFileText(withBreaks, encoding);
 }
 
