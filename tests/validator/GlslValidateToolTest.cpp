@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 // Readable failure output for Qt strings (and lists of them).
 static void PrintTo(const QString& s, std::ostream* os)
 {
@@ -302,12 +304,21 @@ TEST(GlslValidateTool, MissingFileIsReportedInTheLogWithTheReason)
     EXPECT_TRUE(run.standardError.contains("No such file or directory"));
 }
 
-TEST(GlslValidateTool, DirectoryInsteadOfAFileIsReportedInTheLog)
+// A FIFO would block the read for ever, a device would never end.
+TEST(GlslValidateTool, AnythingButARegularFileIsReportedInTheLogAtOnce)
 {
     ScopedWorkDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("tmp.fs")));
-    EXPECT_EQ(RunTool(dir.path(), {QStringLiteral("/f"), QStringLiteral("tmp.fs")}).exitCode, 2);
-    EXPECT_TRUE(ReadBytes(dir.file(QStringLiteral("fragment.log"))).startsWith("ERROR: cannot read tmp.fs: Is a directory\n"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file(QStringLiteral("fifo.fs"))).constData(), 0600), 0);
+    const std::pair<QString, QByteArray> cases[] = {
+        {QStringLiteral("tmp.fs"), "ERROR: cannot read tmp.fs: Is a directory\n"},
+        {QStringLiteral("fifo.fs"), "ERROR: cannot read fifo.fs: not a regular file\n"},
+        {QStringLiteral("/dev/zero"), "ERROR: cannot read /dev/zero: not a regular file\n"},
+    };
+    for (const auto& [name, logStart] : cases) {
+        EXPECT_EQ(RunTool(dir.path(), {QStringLiteral("/f"), name}).exitCode, 2);
+        EXPECT_TRUE(ReadBytes(dir.file(QStringLiteral("fragment.log"))).startsWith(logStart)) << name.toStdString();
+    }
 }
 
 TEST(GlslValidateTool, ALaterRunReplacesTheLogAndLeavesTheOtherStagesLog)

@@ -113,12 +113,24 @@ std::optional<Arguments> ParseArguments(int argc, char** argv)
     return a;
 }
 
-// Reads the whole file; on failure returns false with the system's reason.
+// A shader is never this large; a bigger file is refused rather than read into memory.
+constexpr off_t kMaxShaderBytes = off_t(256) << 20;
+
+// Reads the whole file; on failure returns false with the system's reason. Only a regular
+// file is read, so a FIFO or a device named in its place can neither stall nor flood the run.
 bool ReadWholeFile(const char* path, std::string& text, std::string& reason)
 {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         reason = std::strerror(errno);
+        return false;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxShaderBytes) {
+        reason = S_ISDIR(info.st_mode)   ? std::strerror(EISDIR)
+                 : !S_ISREG(info.st_mode) ? "not a regular file"
+                                          : "larger than 256 MB";
+        close(fd);
         return false;
     }
     char buffer[65536];
