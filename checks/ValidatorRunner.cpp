@@ -145,10 +145,10 @@ ValidatorResult RunValidatorProcess(const ValidatorRun& run, const ValidatorWait
     // has changed into it.
     const QString dir = QDir(run.workingDir).absolutePath();
     const QString tempPath = PathIn(run.workingDir, run.page->tempFile);
-    // The log of an earlier run must not pass for this run's.
-    RemoveOwnLeftover(PathIn(run.workingDir, run.page->logFile));
     WriteTempFile(tempPath, run.text);
     const TempFileRemover remover{tempPath};
+    // The log of an earlier run must not pass for this run's.
+    RemoveOwnLeftover(PathIn(run.workingDir, run.page->logFile));
 
     QProcess process;
     process.setProgram(run.program);
