@@ -233,4 +233,15 @@ for run in 1 2 3; do
   check "$(sed -n 4p "$work/prog/config.txt" | tr -d '\r')" "800 600 10 20" "geometry after an early close, run $run"
 done
 
+# ---- Settings no screen can hold: the window fits the screen, and so does what is saved ----
+write_config "30000 30000 0 0" 0 0
+start_editor
+read -r width height < <(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+[ "$width" -le 1280 ] && [ "$height" -le 1024 ] || fail "a ${width}x$height window on a 1280x1024 screen"
+wmctrl -c "(the tiny)Lumenpad"
+wait_for_exit
+read -r width height top left < <(sed -n 4p "$work/prog/config.txt" | tr -d '\r')
+[ "$width" -le 1280 ] && [ "$height" -le 1024 ] && [ "$top" -ge 0 ] && [ "$top" -lt 1024 ] &&
+  [ "$left" -ge 0 ] && [ "$left" -lt 1280 ] || fail "saved geometry off the screen: $width $height $top $left"
+
 echo "end-to-end: 1 passed, 0 failed"
