@@ -5,6 +5,7 @@
 #include "ShaderDocument.h"
 #include "IncludeExpander.h"
 #include "ShaderTarget.h"
+#include "IsolatedDriverCheck.h"
 #include "ValidatorRun.h"
 
 #include <QElapsedTimer>
@@ -42,6 +43,13 @@ struct MainFormOptions {
     int startTimerInterval = 50;
     // How the validator run waits (time limit; tests press Cancel through it).
     ValidatorRunOptions validatorRun;
+    // How a driver check, which runs in a helper process, waits (time limit, Cancel).
+    ValidatorRunOptions driverRun{kDefaultDriverTimeoutMs, {},
+                                  QStringLiteral("Waiting for the OpenGL driver to finish the check...")};
+    // The address space a driver check may take, in bytes.
+    quint64 driverAddressSpace = kDriverHelperAddressSpace;
+    // Where the helper programs lie; empty means the executable's directory.
+    QString programDir;
     // Files named on the command line; the start step opens them in place of the last files.
     QStringList files;
     // The program's own settings file; empty means the user's (PreferencesFilePath()).

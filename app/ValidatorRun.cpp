@@ -33,7 +33,7 @@ ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainin
     QProgressDialog dialog(window);
     dialog.setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
     dialog.setWindowTitle(QStringLiteral("Lumenpad"));
-    dialog.setLabelText(QStringLiteral("Waiting for glslValidate to finish..."));
+    dialog.setLabelText(options.waitText);
     dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
     dialog.setRange(0, 0); // no progress to show: a busy indicator
     dialog.setMinimumDuration(0);

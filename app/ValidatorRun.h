@@ -19,6 +19,8 @@ struct ValidatorRunOptions {
     // Called once the wait dialog is shown (only when the validator outlasts a short quiet
     // wait); lets tests press its Cancel button.
     std::function<void(QProgressDialog&)> onWaitShown;
+    // What the wait dialog says; the driver checks wait with the same dialog.
+    QString waitText = QStringLiteral("Waiting for glslValidate to finish...");
 };
 
 // Waits for a started validator as the validator buttons do: quietly for a moment, then with

@@ -39,6 +39,9 @@ public:
         options.startTimerInterval = 1;
         options.preferencesFile = dir.file("lumenpad.conf");
         options.files = files;
+        options.programDir = programDir;
+        options.driverRun.timeoutMs = driverTimeoutMs;
+        options.driverAddressSpace = driverAddressSpace;
         form = std::make_unique<TMainForm>(options);
         if (runStartStep)
             waitForStartStep();
@@ -56,6 +59,9 @@ public:
     ScopedWorkDir dir;
     ScriptedDialogs dialogs;
     QStringList files; // as named on the command line
+    QString programDir = ProgramDirPath(QString()); // where the helper programs lie
+    int driverTimeoutMs = kDefaultDriverTimeoutMs;
+    quint64 driverAddressSpace = kDriverHelperAddressSpace;
     std::unique_ptr<TMainForm> form;
 };
 
