@@ -2,6 +2,7 @@
 // hint catalogue and the rendering context.
 #include "MainForm.h"
 
+#include "CrashRecovery.h"
 #include "DriverRequest.h"
 #include "IsolatedDriverCheck.h"
 #include "LumenpadError.h"
@@ -46,6 +47,7 @@ ExpandedShader TMainForm::expandPage(const QString& text, const TSyntaxRichEdit&
 void TMainForm::validatePage(ShaderStage stage)
 {
     const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
+    recovery_->writeNow();
     const ShaderTarget target = currentTarget();
     const ExpandedShader expanded = expandPage(page.editor->pageText(), *page.document, LineForm::Named, target);
     if (!expanded.error.isEmpty()) {
@@ -61,6 +63,7 @@ void TMainForm::validatePage(ShaderStage stage)
 // memory costs the helper, and the panel says so in one line, while the pages stay as they are.
 QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
 {
+    recovery_->writeNow();
     DriverRequest request;
     request.target = currentTarget();
     request.link = link;

@@ -2,6 +2,7 @@
 
 #include "FileWatch.h"
 #include "Preferences.h"
+#include "RecoveryFile.h"
 #include "ShaderDocument.h"
 #include "IncludeExpander.h"
 #include "ShaderTarget.h"
@@ -17,6 +18,7 @@
 #include <memory>
 
 class CompletionWords;
+class CrashRecovery;
 class Dialogs;
 class FindBar;
 class OutputPanel;
@@ -50,6 +52,8 @@ struct MainFormOptions {
     quint64 driverAddressSpace = kDriverHelperAddressSpace;
     // Where the helper programs lie; empty means the executable's directory.
     QString programDir;
+    // How soon after a change the pages go to the recovery file, in milliseconds.
+    int recoveryIntervalMs = 2000;
     // Files named on the command line; the start step opens them in place of the last files.
     QStringList files;
     // The program's own settings file; empty means the user's (PreferencesFilePath()).
@@ -241,6 +245,11 @@ private:
     void createHelpSystem();
     void openGraphics();
     void closeGraphics();
+    // Crash recovery: the pages with unsaved changes, and at start the offer of what a window
+    // that ended without closing left.
+    void startRecovery();
+    QList<RecoveredPage> pagesToRecover();
+    void offerRecovery();
 
     std::unique_ptr<Dialogs> ownDialogs_;
     Preferences preferences_;
@@ -268,4 +277,5 @@ private:
     QHash<int, PanelTarget> panelTargets_;
     QStringList panelTargetLines_;
     bool closing_ = false;
+    CrashRecovery* recovery_ = nullptr;
 };
