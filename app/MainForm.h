@@ -46,7 +46,8 @@ struct MainFormOptions {
     // How the validator run waits (time limit; tests press Cancel through it).
     ValidatorRunOptions validatorRun;
     // How a driver check, which runs in a helper process, waits (time limit, Cancel).
-    ValidatorRunOptions driverRun{kDefaultDriverTimeoutMs, {},
+    // The helper needs about a third of a second to start the driver, so the dialog waits longer.
+    ValidatorRunOptions driverRun{kDefaultDriverTimeoutMs, {}, 800,
                                   QStringLiteral("Waiting for the OpenGL driver to finish the check...")};
     // The address space a driver check may take, in bytes.
     quint64 driverAddressSpace = kDriverHelperAddressSpace;

@@ -30,6 +30,15 @@
 #define LUMENPAD_ASAN 1
 #endif
 
+#ifdef LUMENPAD_ASAN
+// A crash of the driver is this program's answer, told by its signal: AddressSanitizer's own
+// handlers would turn it into an exit code.
+extern "C" const char* __asan_default_options()
+{
+    return "handle_segv=0:handle_sigbus=0:handle_abort=0:handle_sigfpe=0:handle_sigill=0:allow_user_segv_handler=1";
+}
+#endif
+
 namespace {
 
 [[noreturn]] void OutOfMemory()
