@@ -116,7 +116,7 @@ sleep 0.3
 [ -n "$shot_dir" ] && import -window "$window" "$shot_dir/lumenpad-twilight.png"
 
 driver_vertex_button
-sleep 1
+sleep 2 # the driver check runs in a process of its own, which starts the driver first
 text=$(panel_text)
 [ "$(printf '%s\n' "$text" | head -1 | cut -c1-42)" = "Output of current glSlang-Implementation (" ] ||
   fail "driver check header: [$text]"
