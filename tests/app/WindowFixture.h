@@ -42,6 +42,7 @@ public:
         options.programDir = programDir;
         options.driverRun.timeoutMs = driverTimeoutMs;
         options.driverAddressSpace = driverAddressSpace;
+        options.recoveryIntervalMs = recoveryIntervalMs;
         form = std::make_unique<TMainForm>(options);
         if (runStartStep)
             waitForStartStep();
@@ -62,6 +63,7 @@ public:
     QString programDir = ProgramDirPath(QString()); // where the helper programs lie
     int driverTimeoutMs = kDefaultDriverTimeoutMs;
     quint64 driverAddressSpace = kDriverHelperAddressSpace;
+    int recoveryIntervalMs = 2000;
     std::unique_ptr<TMainForm> form;
 };
 
