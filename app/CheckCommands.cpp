@@ -2,8 +2,10 @@
 // hint catalogue and the rendering context.
 #include "MainForm.h"
 
-#include "DriverCheck.h"
-#include "TargetDriverCheck.h"
+#include "CrashRecovery.h"
+#include "DriverRequest.h"
+#include "IsolatedDriverCheck.h"
+#include "LumenpadError.h"
 #include "GLBinding.h"
 #include "GLContext.h"
 #include "HelpSystem.h"
@@ -14,6 +16,9 @@
 #include "ShaderEditor.h"
 #include "ValidatorRun.h"
 #include "WindowDeviceContext.h"
+
+#include <QCoreApplication>
+#include <QDir>
 
 
 namespace {
@@ -42,6 +47,7 @@ ExpandedShader TMainForm::expandPage(const QString& text, const TSyntaxRichEdit&
 void TMainForm::validatePage(ShaderStage stage)
 {
     const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
+    recovery_->writeNow();
     const ShaderTarget target = currentTarget();
     const ExpandedShader expanded = expandPage(page.editor->pageText(), *page.document, LineForm::Named, target);
     if (!expanded.error.isEmpty()) {
@@ -53,33 +59,35 @@ void TMainForm::validatePage(ShaderStage stage)
     noteTarget(target);
 }
 
+// The driver's compiler runs in a helper process: a shader that crashes it or takes all
+// memory costs the helper, and the panel says so in one line, while the pages stay as they are.
 QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
 {
-    const ShaderTarget target = currentTarget();
-    QList<StageSource> sources;
-    bool expandedAny = false;
+    recovery_->writeNow();
+    DriverRequest request;
+    request.target = currentTarget();
+    request.link = link;
+    request.addressSpace = options_.driverAddressSpace;
     for (ShaderStage stage : stages) {
         const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
         const QString text = DocumentLines(*page.editor->document()).join(QLatin1Char('\n'));
-        ExpandedShader expanded = expandPage(text, *page.document, LineForm::Mapped, target);
+        ExpandedShader expanded = expandPage(text, *page.document, LineForm::Mapped, request.target);
         if (!expanded.error.isEmpty())
             return {expanded.error};
-        expandedAny = expandedAny || expanded.changed;
         StageSource source;
         source.stage = stage;
         source.lines = expanded.text.split(QLatin1Char('\n'));
         if (expanded.changed)
             source.expansion = std::move(expanded);
-        sources.append(std::move(source));
+        request.sources.append(std::move(source));
     }
-    // On auto a page without includes is checked in the window's own context, as it always was.
-    if (target.api == TargetApi::Auto && !expandedAny) {
-        if (link)
-            return CheckLinkedShaders(MainDC, MainRC, sources[0].lines, sources[1].lines).lines;
-        const ShaderKind kind = stages.first() == ShaderStage::Vertex ? ShaderKind::Vertex : ShaderKind::Fragment;
-        return CheckSingleShader(MainDC, MainRC, kind, sources[0].lines).lines;
-    }
-    return CheckForTarget(MainDC, target, sources, link).lines;
+    const QString dir = options_.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options_.programDir;
+    const IsolatedDriverResult result =
+        RunIsolatedDriverCheck(QDir(dir).filePath(QString::fromLatin1(kDriverHelperName)), request,
+                               options_.driverRun.timeoutMs, WaitDialogFor(this, options_.driverRun));
+    if (!result.failure.isEmpty())
+        throw LumenpadError(result.failure);
+    return result.lines;
 }
 
 // On a chosen target the validator is told it, and the panel says it under the heading.

@@ -129,3 +129,17 @@ void QtDialogs::showAbout(const QString& text)
     QMessageBox box(QMessageBox::Information, QStringLiteral("Informationen"), shown, QMessageBox::Ok, parent_);
     box.exec();
 }
+
+bool QtDialogs::askRestorePages(const QStringList& pages)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Lumenpad"),
+                    QStringLiteral("Lumenpad ended without being closed. Restore the unsaved text of these pages?\n\n%1")
+                        .arg(pages.join(QLatin1Char('\n'))),
+                    QMessageBox::NoButton, parent_);
+    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 struct Preferences;
 class QWidget;
@@ -35,6 +36,9 @@ public:
     virtual void showError(const QString& text) = 0;
     // The about box titled "Informationen".
     virtual void showAbout(const QString& text) = 0;
+    // At start: a window ended without closing and left these pages' unsaved text (one line
+    // each); true restores them.
+    virtual bool askRestorePages(const QStringList& pages) = 0;
 };
 
 // The real dialogs, parented to the main window.
@@ -52,6 +56,7 @@ public:
     QString saveShaderFile(const QString& lastPath) override;
     void showError(const QString& text) override;
     void showAbout(const QString& text) override;
+    bool askRestorePages(const QStringList& pages) override;
 
 private:
     QWidget* parent_;

@@ -140,6 +140,7 @@ void TMainForm::writePage(const Page& page, const QString& path)
         throw LumenpadError(FileCreateMessage(path, SystemReason(err)));
     page.document->encoding = encoding;
     page.watch->remember(path, bytes);
+    page.editor->document()->setModified(false);
 }
 
 void TMainForm::openFiles(const QStringList& paths)

@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "Completion.h"
+#include "CrashRecovery.h"
 #include "Dialogs.h"
 #include "EditorPalette.h"
 #include "ErrorReporting.h"
@@ -89,6 +90,7 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
     buildControls();
     connectHandlers();
     createCommands();
+    startRecovery();
     FormCreate();
     // Typing goes to the shader from the start.
     ShaderRichEdit->setFocus(Qt::OtherFocusReason);
@@ -453,6 +455,7 @@ void TMainForm::StartTimerTimer()
     ApplyColourScheme(ShaderRichEditFS, ComboBoxSourceHighlight->currentIndex());
 
     openStartFiles();
+    offerRecovery();
     emit startStepDone();
 }
 
@@ -477,6 +480,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormClose()
 {
+    recovery_->discard();
     RunHandler(*dialogs_, [this] { closeGraphics(); });
     rememberCaret(vertexPage());
     rememberCaret(fragmentPage());

@@ -2,9 +2,11 @@
 
 #include "FileWatch.h"
 #include "Preferences.h"
+#include "RecoveryFile.h"
 #include "ShaderDocument.h"
 #include "IncludeExpander.h"
 #include "ShaderTarget.h"
+#include "IsolatedDriverCheck.h"
 #include "ValidatorRun.h"
 
 #include <QElapsedTimer>
@@ -16,6 +18,7 @@
 #include <memory>
 
 class CompletionWords;
+class CrashRecovery;
 class Dialogs;
 class FindBar;
 class OutputPanel;
@@ -42,6 +45,16 @@ struct MainFormOptions {
     int startTimerInterval = 50;
     // How the validator run waits (time limit; tests press Cancel through it).
     ValidatorRunOptions validatorRun;
+    // How a driver check, which runs in a helper process, waits (time limit, Cancel).
+    // The helper needs about a third of a second to start the driver, so the dialog waits longer.
+    ValidatorRunOptions driverRun{kDefaultDriverTimeoutMs, {}, 800,
+                                  QStringLiteral("Waiting for the OpenGL driver to finish the check...")};
+    // The address space a driver check may take, in bytes.
+    quint64 driverAddressSpace = kDriverHelperAddressSpace;
+    // Where the helper programs lie; empty means the executable's directory.
+    QString programDir;
+    // How soon after a change the pages go to the recovery file, in milliseconds.
+    int recoveryIntervalMs = 2000;
     // Files named on the command line; the start step opens them in place of the last files.
     QStringList files;
     // The program's own settings file; empty means the user's (PreferencesFilePath()).
@@ -233,6 +246,11 @@ private:
     void createHelpSystem();
     void openGraphics();
     void closeGraphics();
+    // Crash recovery: the pages with unsaved changes, and at start the offer of what a window
+    // that ended without closing left.
+    void startRecovery();
+    QList<RecoveredPage> pagesToRecover();
+    void offerRecovery();
 
     std::unique_ptr<Dialogs> ownDialogs_;
     Preferences preferences_;
@@ -260,4 +278,5 @@ private:
     QHash<int, PanelTarget> panelTargets_;
     QStringList panelTargetLines_;
     bool closing_ = false;
+    CrashRecovery* recovery_ = nullptr;
 };

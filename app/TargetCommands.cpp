@@ -2,6 +2,7 @@
 // own settings, and the check of the active page on the standard set of targets.
 #include "MainForm.h"
 
+#include "CrashRecovery.h"
 #include "GoToLine.h"
 #include "LineMarkers.h"
 #include "LogLineParser.h"
@@ -57,6 +58,8 @@ void TMainForm::TargetChooserChange()
 
 void TMainForm::CheckAllTargetsClick()
 {
+    // The driver checks here run in the window's own process.
+    recovery_->writeNow();
     const Page page = activePage();
     const bool vertex = page.editor == ShaderRichEdit;
     const ShaderStage stage = vertex ? ShaderStage::Vertex : ShaderStage::Fragment;

@@ -16,10 +16,6 @@ namespace {
 const QString kHeading = QStringLiteral("glslValidate output :");
 const QString kProgramName = QStringLiteral("glslvalidate");
 
-// A validator that ends within this time (the usual case: glslang needs a few
-// milliseconds) is waited for without showing a dialog, so a run does not flash one.
-constexpr int kQuietWaitMs = 200;
-
 // Waits for a started validator. The window stays painted: a window-modal dialog blocks its
 // input (so no second command can start) while a local event loop keeps events flowing.
 ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainingMs,
@@ -27,13 +23,15 @@ ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainin
 {
     QElapsedTimer sinceCalled;
     sinceCalled.start();
-    if (process.waitForFinished(std::min(kQuietWaitMs, remainingMs)) || process.state() == QProcess::NotRunning)
+    // A validator that ends within the quiet wait (the usual case: glslang needs a few
+    // milliseconds) is waited for without showing a dialog, so a run does not flash one.
+    if (process.waitForFinished(std::min(options.quietWaitMs, remainingMs)) || process.state() == QProcess::NotRunning)
         return ValidatorOutcome::Ended;
 
     QProgressDialog dialog(window);
     dialog.setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
     dialog.setWindowTitle(QStringLiteral("Lumenpad"));
-    dialog.setLabelText(QStringLiteral("Waiting for glslValidate to finish..."));
+    dialog.setLabelText(options.waitText);
     dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
     dialog.setRange(0, 0); // no progress to show: a busy indicator
     dialog.setMinimumDuration(0);

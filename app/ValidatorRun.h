@@ -19,6 +19,11 @@ struct ValidatorRunOptions {
     // Called once the wait dialog is shown (only when the validator outlasts a short quiet
     // wait); lets tests press its Cancel button.
     std::function<void(QProgressDialog&)> onWaitShown;
+    // How long the run is waited for before the dialog shows (the window is not painted
+    // meanwhile): long enough that a usual run shows no dialog at all.
+    int quietWaitMs = 200;
+    // What the wait dialog says; the driver checks wait with the same dialog.
+    QString waitText = QStringLiteral("Waiting for glslValidate to finish...");
 };
 
 // Waits for a started validator as the validator buttons do: quietly for a moment, then with

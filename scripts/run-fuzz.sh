@@ -15,7 +15,8 @@ build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-20}
 jobs=${FUZZ_BUILD_JOBS:-2}
 all_targets=(fuzz_settings fuzz_wordlist fuzz_hintfile fuzz_hintword fuzz_linecolouring
-             fuzz_addloglines fuzz_versionnumber fuzz_extensionname fuzz_validatorlog fuzz_shadertext)
+             fuzz_addloglines fuzz_versionnumber fuzz_extensionname fuzz_validatorlog fuzz_shadertext
+             fuzz_recoveryfile)
 if [ $# -gt 0 ]; then
   targets=("$@")
 else

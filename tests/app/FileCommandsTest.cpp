@@ -1,11 +1,14 @@
 #include "WindowFixture.h"
 
+#include "EventLoopWait.h"
 #include "OutputPanel.h"
+#include "RecoveryFile.h"
 #include "ShaderEditor.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -419,3 +422,40 @@ TEST(OpeningFiles, TheCaretOfAFileAndTheTabWidthComeBack)
 }
 
 } // namespace
+
+// A window that ends without closing leaves its changed pages behind; the next window offers
+// them back, and the file goes once the pages are saved.
+TEST(NeverLosingWork, ChangedPagesOutliveACrashUntilSaved)
+{
+    const QDir state(RecoveryDirPath());
+    const auto files = [&] { return state.entryList({QStringLiteral("pages-*.lpr")}, QDir::Files); };
+    const QString typed = QStringLiteral("void main() {}\r\0\u2029 typed");
+    QByteArray left;
+    {
+        WindowFixture w;
+        w.recoveryIntervalMs = 10;
+        TMainForm& f = w.start();
+        ASSERT_TRUE(files().isEmpty()) << files().join(' ').toStdString();
+        f.ShaderRichEdit->insertPlainText(typed);
+        WaitFor([&] { return !files().isEmpty(); }, 2000);
+        ASSERT_EQ(files().size(), 1);
+        left = ReadBytes(state.filePath(files().first()));
+    }
+    // What a crashed window leaves: its file, under the number of a process that is gone.
+    WriteBytes(state.filePath(QStringLiteral("pages-999999999.lpr")), left);
+
+    WindowFixture w;
+    w.dialogs.restoreAnswers = {true};
+    TMainForm& f = w.start();
+    ASSERT_EQ(w.dialogs.restoreQuestions.size(), 1);
+    EXPECT_EQ(w.dialogs.restoreQuestions[0], QStringList{QStringLiteral("Vertex shader: (untitled)")});
+    EXPECT_EQ(f.ShaderRichEdit->pageText(), DecodeRecovery(left).value().first().text);
+    EXPECT_TRUE(f.ShaderRichEdit->pageText().endsWith(QStringLiteral(" typed")));
+    EXPECT_TRUE(f.VSDocument.Changed);
+    EXPECT_EQ(files().size(), 1) << "the restored page goes into the new window's own file";
+
+    const QString path = w.dir.file(QStringLiteral("saved.vert"));
+    w.dialogs.savePaths = {path};
+    f.ToolButton3->click();
+    EXPECT_TRUE(files().isEmpty()) << files().join(' ').toStdString();
+}

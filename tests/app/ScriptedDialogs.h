@@ -16,6 +16,7 @@ public:
     std::deque<DiskAnswer> diskAnswers; // an empty script overwrites
     std::deque<bool> reloadAnswers;     // an empty script keeps the page
     std::deque<QString> goToLines;      // an empty script cancels
+    std::deque<bool> restoreAnswers;    // an empty script declines
 
     int saveQuestions = 0;
     int saveQuestionsWithCancel = 0;
@@ -25,6 +26,7 @@ public:
     int reloadQuestions = 0;
     QStringList errors;
     QStringList aboutTexts;
+    QList<QStringList> restoreQuestions; // the pages each restore question named
 
     SaveAnswer askSaveChanges(bool allowCancel) override
     {
@@ -66,6 +68,12 @@ public:
     void showKeys(const QString&) override {}
     void showError(const QString& text) override { errors.append(text); }
     void showAbout(const QString& text) override { aboutTexts.append(text); }
+    // An empty script declines.
+    bool askRestorePages(const QStringList& pages) override
+    {
+        restoreQuestions.append(pages);
+        return take(restoreAnswers, false);
+    }
 
 private:
     template <typename T>

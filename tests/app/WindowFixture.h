@@ -39,6 +39,10 @@ public:
         options.startTimerInterval = 1;
         options.preferencesFile = dir.file("lumenpad.conf");
         options.files = files;
+        options.programDir = programDir;
+        options.driverRun.timeoutMs = driverTimeoutMs;
+        options.driverAddressSpace = driverAddressSpace;
+        options.recoveryIntervalMs = recoveryIntervalMs;
         form = std::make_unique<TMainForm>(options);
         if (runStartStep)
             waitForStartStep();
@@ -56,6 +60,10 @@ public:
     ScopedWorkDir dir;
     ScriptedDialogs dialogs;
     QStringList files; // as named on the command line
+    QString programDir = ProgramDirPath(QString()); // where the helper programs lie
+    int driverTimeoutMs = kDefaultDriverTimeoutMs;
+    quint64 driverAddressSpace = kDriverHelperAddressSpace;
+    int recoveryIntervalMs = 2000;
     std::unique_ptr<TMainForm> form;
 };
 

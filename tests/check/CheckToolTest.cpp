@@ -299,6 +299,21 @@ TEST_F(CheckTool, MissingFileExitsWithTwoBeforeAnyCheck)
         << r.err.toStdString();
 }
 
+// gl_Position = vec4(1.0+1.0+...): deep enough to overflow the stack of Mesa's compiler.
+TEST_F(CheckTool, DriverCrashExitsWithTwoAndNamesTheCheck)
+{
+    QByteArray sum = "1.0";
+    for (int i = 1; i < 20000; ++i)
+        sum += "+1.0";
+    write(QStringLiteral("deep.vert"), "void main()\n{\n  gl_Position = vec4(" + sum + ");\n}\n");
+    const ToolRun r = run({QStringLiteral("--driver"), QStringLiteral("shader.vert"), QStringLiteral("deep.vert")});
+    if (skipped())
+        GTEST_SKIP() << "no headless display";
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("lumenpad-check: the OpenGL driver crashed in the check driver: deep.vert (signal ")))
+        << r.err.toStdString();
+}
+
 TEST_F(CheckTool, FileTheEditorWouldRefuseExitsWithTwo)
 {
     write(QStringLiteral("nul.vert"), QByteArray("void main()\0{}\n", 15));

@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
-for f in bin/lumenpad lib/lumenpad/lumenpad lib/lumenpad/glslvalidate lib/lumenpad/lumenpad-check lib/lumenpad/syntax_datatypes.txt \
+for f in bin/lumenpad lib/lumenpad/lumenpad lib/lumenpad/glslvalidate lib/lumenpad/lumenpad-check lib/lumenpad/lumenpad-driver lib/lumenpad/syntax_datatypes.txt \
          lib/lumenpad/hints_functionnames.txt share/applications/lumenpad.desktop \
          share/icons/hicolor/scalable/apps/lumenpad.svg share/mime/packages/lumenpad-glsl.xml; do
   [ -e "$work/prefix/$f" ] || fail "not installed: $f"

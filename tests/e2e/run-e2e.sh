@@ -19,6 +19,8 @@ cleanup() {
 trap cleanup EXIT
 # The program's own settings file goes to this run's folder, never the user's.
 export XDG_CONFIG_HOME=$work/config
+# So do the recovery files.
+export XDG_STATE_HOME=$work/state
 
 fail() {
   echo "FAIL: $*" >&2
@@ -114,7 +116,7 @@ sleep 0.3
 [ -n "$shot_dir" ] && import -window "$window" "$shot_dir/lumenpad-twilight.png"
 
 driver_vertex_button
-sleep 1
+sleep 2 # the driver check runs in a process of its own, which starts the driver first
 text=$(panel_text)
 [ "$(printf '%s\n' "$text" | head -1 | cut -c1-42)" = "Output of current glSlang-Implementation (" ] ||
   fail "driver check header: [$text]"
@@ -223,6 +225,27 @@ keys alt+n # saved, but still marked changed: the close asks
 wait_for_exit
 check "$(sed -n 2p "$work/prog/config.txt" | tr -d '\r')" "$work/a.vert" "the vertex file named on the command line"
 check "$(sed -n 3p "$work/prog/config.txt" | tr -d '\r')" "$work/c.vert" "the file opened with Ctrl+O"
+
+# ---- A crash loses nothing typed: the next start offers the pages back ------------------
+write_config "800 600 10 20" 0 0
+start_editor
+editor_area
+keys ctrl+End Return
+typed "// typed before the crash"
+sleep 3 # the recovery file follows the typing within a few seconds
+ls "$XDG_STATE_HOME"/lumenpad/pages-*.lpr >/dev/null 2>&1 || fail "no recovery file a few seconds after typing"
+kill -9 "$editor_pid"
+wait "$editor_pid" 2>/dev/null || true
+start_editor
+keys Return # "&Ja", the default: restore the pages
+editor_area
+keys ctrl+a ctrl+c
+check "$(xclip -o -selection clipboard | tail -n 1)" "// typed before the crash" "the page restored after kill -9"
+wmctrl -c "(the tiny)Lumenpad"
+sleep 1
+keys alt+n # the restored page is still changed: the close asks
+wait_for_exit
+[ -z "$(ls -A "$XDG_STATE_HOME/lumenpad")" ] || fail "recovery files left after closing: $(ls "$XDG_STATE_HOME/lumenpad")"
 
 # Closed as soon as it appears, possibly before the frame is fitted: the request still holds.
 for run in 1 2 3; do

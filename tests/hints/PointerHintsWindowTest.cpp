@@ -44,6 +44,7 @@ public:
     QString askGoToLine(int) override { return QString(); }
     bool editPreferences(Preferences&) override { return false; }
     void showKeys(const QString&) override {}
+    bool askRestorePages(const QStringList&) override { return false; }
 };
 
 class PointerHintsWindowTest : public ::testing::Test {

@@ -178,6 +178,6 @@ QString CheckHelpText()
         "said so and not counted as an error.\n"
         "\n"
         "Exit status: 0 no check reported an error (warnings may have been reported,\n"
-        "unless --werror), 1 a check reported an error, 2 bad usage, an unreadable file or\n"
-        "a check that could not run.\n");
+        "unless --werror), 1 a check reported an error, 2 bad usage, an unreadable file,\n"
+        "a check that could not run, or a driver that crashed on a shader (the check is named).\n");
 }

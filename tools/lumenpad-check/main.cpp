@@ -2,6 +2,7 @@
 // scripts and build jobs. See CheckHelpText for the usage.
 
 #include "CheckOptions.h"
+#include "DriverCrashReport.h"
 #include "GLBinding.h"
 #include "LumenpadError.h"
 #include "ShaderChecks.h"
@@ -173,8 +174,10 @@ int RunChecks(const CheckOptions& options)
         throw LumenpadError(QStringLiteral("glslvalidate is not in %1, next to lumenpad-check")
                                 .arg(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())));
     std::unique_ptr<DriverSession> driver;
-    if (options.driver || options.link)
+    if (options.driver || options.link) {
+        NoteDriverCheck(QStringLiteral("that opens the headless context"));
         driver = std::make_unique<DriverSession>();
+    }
 
     // Linked in the pipeline's order, whatever the order on the command line.
     QList<ShaderFile> pipeline = files;
@@ -220,6 +223,7 @@ int RunChecks(const CheckOptions& options)
                     const bool classic = automatic && source.expansion.origins.isEmpty()
                                          && (file.stage == ShaderStage::Vertex || file.stage == ShaderStage::Fragment);
                     const ShaderKind kind = file.stage == ShaderStage::Vertex ? ShaderKind::Vertex : ShaderKind::Fragment;
+                    NoteDriverCheck(QStringLiteral("driver") + tag + QStringLiteral(": ") + file.name);
                     report = classic ? driver->checkSingle(kind, file.lines()) : driver->checkTarget(target, {source}, false);
                 }
                 record({QStringLiteral("driver") + tag + QStringLiteral(": ") + file.name, QStringLiteral("driver"),
@@ -241,6 +245,7 @@ int RunChecks(const CheckOptions& options)
                 sources.append(source);
             }
             CheckReport report;
+            NoteDriverCheck(QStringLiteral("driver link") + tag + QStringLiteral(": ") + names.join(QStringLiteral(" + ")));
             if (failed)
                 report = *failed;
             else if (automatic && classicPair && !expandedAny)
@@ -334,6 +339,7 @@ int main(int argc, char** argv)
     char* qtArgv[] = {argv[0], nullptr};
     QCoreApplication app(qtArgc, qtArgv);
     QCoreApplication::setApplicationName(QStringLiteral("Lumenpad"));
+    InstallDriverCrashReport(kExitTrouble);
 
     try {
         return RunChecks(*parsed.options);
