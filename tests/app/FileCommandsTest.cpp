@@ -429,7 +429,7 @@ TEST(NeverLosingWork, ChangedPagesOutliveACrashUntilSaved)
 {
     const QDir state(RecoveryDirPath());
     const auto files = [&] { return state.entryList({QStringLiteral("pages-*.lpr")}, QDir::Files); };
-    const QString typed = QStringLiteral("void main() {}\r\0\u2029 typed");
+    const QString typed = QStringLiteral("void main() {}\r\u2029 typed");
     QByteArray left;
     {
         WindowFixture w;
