@@ -87,6 +87,12 @@ Session OpenSession()
             session.failure = QString::fromLatin1(kNoHeadlessDisplayMessage);
         else
             session.rc = CreateGLContext(session.dc, ContextOptions{ContextOption::DoubleBuffer}, 32, 0, 0, 0, 0, 0);
+        // The driver's first compile and link sets up its code generator and takes several times
+        // as long as a later one; done here, while the editor waits for nothing, it spares the
+        // user's first check.
+        if (session.rc)
+            CheckLinkedShaders(session.dc, session.rc, {QStringLiteral("void main() { gl_Position = ftransform(); }")},
+                               {QStringLiteral("void main() { gl_FragColor = vec4(1.0); }")});
     } catch (const LumenpadError& e) {
         session.failure = e.message();
     } catch (const std::bad_alloc&) {
