@@ -81,13 +81,25 @@ QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
             source.expansion = std::move(expanded);
         request.sources.append(std::move(source));
     }
-    const QString dir = options_.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options_.programDir;
     const IsolatedDriverResult result =
-        RunIsolatedDriverCheck(QDir(dir).filePath(QString::fromLatin1(kDriverHelperName)), request,
-                               options_.driverRun.timeoutMs, WaitDialogFor(this, options_.driverRun));
+        isolatedDriver().check(request, options_.driverRun.timeoutMs, WaitDialogFor(this, options_.driverRun));
     if (!result.failure.isEmpty())
         throw LumenpadError(result.failure);
     return result.lines;
+}
+
+IsolatedDriver& TMainForm::isolatedDriver()
+{
+    if (!isolatedDriver_) {
+        const QString dir = options_.programDir.isEmpty() ? QCoreApplication::applicationDirPath() : options_.programDir;
+        isolatedDriver_ = std::make_unique<IsolatedDriver>(QDir(dir).filePath(QString::fromLatin1(kDriverHelperName)));
+    }
+    return *isolatedDriver_;
+}
+
+qint64 TMainForm::driverHelperId() const
+{
+    return isolatedDriver_ ? isolatedDriver_->processId() : 0;
 }
 
 // On a chosen target the validator is told it, and the panel says it under the heading.

@@ -456,6 +456,14 @@ void TMainForm::StartTimerTimer()
 
     openStartFiles();
     offerRecovery();
+    // Well after the window is painted, so the driver's loading takes nothing from the start;
+    // a helper that cannot start is reported by the first check.
+    if (options_.driverPrestartMs >= 0)
+        QTimer::singleShot(options_.driverPrestartMs, this,
+                           [this] {
+                               if (!closing_)
+                                   isolatedDriver().start(options_.driverAddressSpace);
+                           });
     emit startStepDone();
 }
 
@@ -481,6 +489,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::FormClose()
 {
     recovery_->discard();
+    isolatedDriver_.reset();
     RunHandler(*dialogs_, [this] { closeGraphics(); });
     rememberCaret(vertexPage());
     rememberCaret(fragmentPage());

@@ -51,6 +51,9 @@ struct MainFormOptions {
                                   QStringLiteral("Waiting for the OpenGL driver to finish the check...")};
     // The address space a driver check may take, in bytes.
     quint64 driverAddressSpace = kDriverHelperAddressSpace;
+    // How long after the deferred start step the driver helper is started, so that the first
+    // check finds the driver loaded; negative: at the first check.
+    int driverPrestartMs = 1000;
     // Where the helper programs lie; empty means the executable's directory.
     QString programDir;
     // How soon after a change the pages go to the recovery file, in milliseconds.
@@ -139,6 +142,8 @@ public:
     void OutputLineActivated(int index);
 
     Dialogs& dialogs() { return *dialogs_; }
+    // The driver checks' helper process; 0 while none runs.
+    qint64 driverHelperId() const;
 
     // Commands beyond the toolbar's (keys, context menu; see Shortcuts.cpp).
     void FindCommand();
@@ -242,6 +247,7 @@ private:
     ExpandedShader expandPage(const QString& text, const TSyntaxRichEdit& document, LineForm form,
                               const ShaderTarget& target) const;
     QStringList driverCheck(const QList<ShaderStage>& stages, bool link);
+    IsolatedDriver& isolatedDriver();
     // Start-up and shutdown steps of the hint catalogue and the OpenGL context.
     void createHelpSystem();
     void openGraphics();
@@ -279,4 +285,5 @@ private:
     QStringList panelTargetLines_;
     bool closing_ = false;
     CrashRecovery* recovery_ = nullptr;
+    std::unique_ptr<IsolatedDriver> isolatedDriver_;
 };

@@ -18,15 +18,16 @@ const QString kProgramName = QStringLiteral("glslvalidate");
 
 // Waits for a started validator. The window stays painted: a window-modal dialog blocks its
 // input (so no second command can start) while a local event loop keeps events flowing.
-ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainingMs,
+ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainingMs, const ProcessAnswered& answered,
                                 const ValidatorRunOptions& options)
 {
     QElapsedTimer sinceCalled;
     sinceCalled.start();
     // A validator that ends within the quiet wait (the usual case: glslang needs a few
     // milliseconds) is waited for without showing a dialog, so a run does not flash one.
-    if (process.waitForFinished(std::min(options.quietWaitMs, remainingMs)) || process.state() == QProcess::NotRunning)
+    if (WaitForEndOrAnswer(process, std::min(options.quietWaitMs, remainingMs), answered))
         return ValidatorOutcome::Ended;
+    const auto done = [&] { return process.state() == QProcess::NotRunning || (answered && answered()); };
 
     QProgressDialog dialog(window);
     dialog.setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
@@ -41,6 +42,11 @@ ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainin
     QEventLoop loop;
     ValidatorOutcome outcome = ValidatorOutcome::Ended;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    if (answered)
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
+            if (done())
+                loop.quit();
+        });
     QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [&] {
         outcome = ValidatorOutcome::Cancelled;
         loop.quit();
@@ -58,7 +64,7 @@ ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainin
     dialog.show();
     if (options.onWaitShown)
         options.onWaitShown(dialog);
-    if (outcome == ValidatorOutcome::Ended && process.state() != QProcess::NotRunning)
+    if (outcome == ValidatorOutcome::Ended && !done())
         loop.exec();
     // The loop can also end because the application is quitting; the runner then stops the
     // validator as for a cancel.
@@ -69,8 +75,8 @@ ValidatorOutcome WaitWithDialog(QWidget* window, QProcess& process, int remainin
 
 ValidatorWaiter WaitDialogFor(QWidget* window, const ValidatorRunOptions& options)
 {
-    return [window, options](QProcess& process, int remainingMs) {
-        return WaitWithDialog(window, process, remainingMs, options);
+    return [window, options](QProcess& process, int remainingMs, const ProcessAnswered& answered) {
+        return WaitWithDialog(window, process, remainingMs, answered, options);
     };
 }
 

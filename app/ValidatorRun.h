@@ -26,8 +26,9 @@ struct ValidatorRunOptions {
     QString waitText = QStringLiteral("Waiting for glslValidate to finish...");
 };
 
-// Waits for a started validator as the validator buttons do: quietly for a moment, then with
-// a window-modal dialog (Cancel, the time limit) that keeps the window painted.
+// Waits for a started validator (or the driver helper's answer) as the validator buttons do:
+// quietly for a moment, then with a window-modal dialog (Cancel, the time limit) that keeps
+// the window painted.
 ValidatorWaiter WaitDialogFor(QWidget* window, const ValidatorRunOptions& options);
 
 // Checks one page's text with glslvalidate in validatorDir and shows its log in the panel

@@ -4,6 +4,7 @@
 //   lumenpad-bench [--lists DIR] SHADER     measure (word lists from DIR; default: the working
 //                                           directory when it holds them, else the program directory)
 //   lumenpad-bench --generate N OUT         write a synthetic shader of N lines to OUT
+//   lumenpad-bench --driver-check ROUNDS    time the linked driver check (DriverCheckBench.cpp)
 //
 // Figures: the colouring core and a plain tokeniser over the same lines (throughput), the editor
 // after its text is set (lines in view coloured and shown; all lines coloured with the event loop
@@ -12,6 +13,7 @@
 // resident memory.
 
 #include "Completion.h"
+#include "DriverCheckBench.h"
 #include "LanguageSyntax.h"
 #include "LineColouring.h"
 #include "EditorPalette.h"
@@ -271,7 +273,8 @@ int Measure(const QString& shaderPath, QString listDir)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: lumenpad-bench [--lists DIR] SHADER\n       lumenpad-bench --generate N OUT\n");
+    std::fprintf(stderr, "usage: lumenpad-bench [--lists DIR] SHADER\n       lumenpad-bench --generate N OUT\n"
+                         "       lumenpad-bench --driver-check ROUNDS\n");
     return 2;
 }
 
@@ -289,6 +292,8 @@ int main(int argc, char** argv)
             return Usage();
         return Generate(args[1].toInt(), args[2]);
     }
+    if (args.size() == 2 && args[0] == QStringLiteral("--driver-check"))
+        return MeasureDriverCheck(std::max(args[1].toInt(), 1));
     QString listDir;
     QString shader;
     for (qsizetype i = 0; i < args.size(); ++i) {

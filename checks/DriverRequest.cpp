@@ -134,6 +134,28 @@ std::optional<DriverReply> DecodeDriverReply(const QByteArray& bytes)
     return reply;
 }
 
+QByteArray FrameDriverMessage(const QByteArray& message)
+{
+    const quint32 n = quint32(message.size());
+    const char length[4] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+    return QByteArray(length, 4) + message;
+}
+
+DriverFrame TakeDriverFrame(QByteArray& buffer, QByteArray& message)
+{
+    if (buffer.size() < 4)
+        return DriverFrame::Incomplete;
+    const auto byte = [&](int i) { return quint32(quint8(buffer[i])); };
+    const quint32 n = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+    if (n > quint32(kMaxDriverMessageBytes))
+        return DriverFrame::Malformed;
+    if (buffer.size() - 4 < qsizetype(n))
+        return DriverFrame::Incomplete;
+    message = buffer.mid(4, n);
+    buffer.remove(0, 4 + n);
+    return DriverFrame::Complete;
+}
+
 DriverLog RunDriverRequest(void* dc, void* rc, const DriverRequest& request)
 {
     const QList<StageSource>& s = request.sources;

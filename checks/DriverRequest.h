@@ -41,6 +41,18 @@ std::optional<DriverRequest> DecodeDriverRequest(const QByteArray& bytes);
 QByteArray EncodeDriverReply(const DriverReply& reply);
 std::optional<DriverReply> DecodeDriverReply(const QByteArray& bytes);
 
+// Between the editor and a helper that stays, each message goes as a frame: its length as four
+// bytes, most significant first, then the message.
+QByteArray FrameDriverMessage(const QByteArray& message);
+
+enum class DriverFrame {
+    Incomplete, // more bytes are to come
+    Complete,   // message holds the first frame, and the bytes after it stay in buffer
+    Malformed,  // the length is beyond kMaxDriverMessageBytes: nothing that follows can be trusted
+};
+// Takes the first whole frame out of buffer.
+DriverFrame TakeDriverFrame(QByteArray& buffer, QByteArray& message);
+
 // Runs the request in the context rc on dc: on "auto" with vertex and fragment pages that hold
 // no includes, the classic checks of DriverCheck.h; otherwise the targeted check.
 DriverLog RunDriverRequest(void* dc, void* rc, const DriverRequest& request);

@@ -1,13 +1,20 @@
 #include "IsolatedDriverCheck.h"
 
-#include "LumenpadError.h"
+#include <QElapsedTimer>
+#include <QProcess>
 
-#include <QFile>
-#include <QTemporaryDir>
-
+#include <algorithm>
+#include <csignal>
 #include <cstring>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
+
+// How long a helper whose input was closed may take to end on its own before it is killed.
+constexpr int kQuitWaitMs = 200;
+// After SIGKILL the process is gone almost at once; this only bounds the reaping.
+constexpr int kReapWaitMs = 5000;
 
 const QString kUnaffected = QStringLiteral("; the check ran in a process of its own, so the editor and its pages are unaffected.");
 
@@ -38,43 +45,129 @@ IsolatedDriverResult OneLine(const QString& line)
     return {{line}, {}, false};
 }
 
+QString NoAnswerLine(const QString& program, int exitCode)
+{
+    return QStringLiteral("The driver check's helper %1 ended without an answer (exit code %2).").arg(program).arg(exitCode);
+}
+
 } // namespace
 
-IsolatedDriverResult RunIsolatedDriverCheck(const QString& helperProgram, const DriverRequest& request, int timeoutMs,
-                                            const ValidatorWaiter& wait)
-{
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        throw LumenpadError(QStringLiteral("cannot make a temporary directory for the driver check: %1").arg(dir.errorString()));
+IsolatedDriver::IsolatedDriver(QString helperProgram) : program_(std::move(helperProgram)) {}
 
-    const ValidatorPage page{QStringLiteral("request"), {QStringLiteral("request"), QStringLiteral("reply")},
-                             QStringLiteral("reply")};
-    const ValidatorResult result =
-        RunValidatorProcess({helperProgram, dir.path(), &page, EncodeDriverRequest(request), timeoutMs}, wait);
-    switch (result.outcome) {
+IsolatedDriver::~IsolatedDriver()
+{
+    stop();
+}
+
+qint64 IsolatedDriver::processId() const
+{
+    return process_ && process_->state() != QProcess::NotRunning ? process_->processId() : 0;
+}
+
+bool IsolatedDriver::start(quint64 addressSpace)
+{
+    if (process_ && process_->state() == QProcess::Running && addressSpace_ == addressSpace)
+        return true;
+    stop();
+    process_ = std::make_unique<QProcess>();
+    process_->setProgram(program_);
+    process_->setArguments({QStringLiteral("--serve"), QString::number(addressSpace)});
+    // What the driver says on its error channel is trouble the user should see as it comes.
+    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Its own process group, so that a kill takes all it started; and it dies with the editor,
+    // whose end would otherwise leave a helper that is stuck in a compile behind.
+    process_->setChildProcessModifier([parent = ::getpid()] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(2);
+    });
+    addressSpace_ = addressSpace;
+    process_->start();
+    if (process_->waitForStarted())
+        return true;
+    startError_ = process_->errorString();
+    process_.reset();
+    return false;
+}
+
+void IsolatedDriver::kill()
+{
+    if (!process_)
+        return;
+    if (process_->state() != QProcess::NotRunning) {
+        KillProcessGroup(process_->processId());
+        process_->kill();
+        process_->waitForFinished(kReapWaitMs);
+    }
+    process_.reset();
+}
+
+void IsolatedDriver::stop()
+{
+    if (process_ && process_->state() == QProcess::Running) {
+        process_->closeWriteChannel();
+        process_->waitForFinished(kQuitWaitMs);
+    }
+    kill();
+}
+
+IsolatedDriverResult IsolatedDriver::check(const DriverRequest& request, int timeoutMs, const ValidatorWaiter& wait)
+{
+    QElapsedTimer sinceCalled;
+    sinceCalled.start();
+    if (!start(request.addressSpace))
+        return OneLine(QStringLiteral("The driver check could not start %1: %2").arg(program_, startError_));
+    QProcess& process = *process_;
+    process.readAllStandardOutput(); // nothing from before this request is its answer
+    process.write(FrameDriverMessage(EncodeDriverRequest(request)));
+
+    QByteArray received;
+    QByteArray message;
+    DriverFrame frame = DriverFrame::Incomplete;
+    const ProcessAnswered answered = [&] {
+        if (frame == DriverFrame::Incomplete) {
+            received += process.readAllStandardOutput();
+            frame = TakeDriverFrame(received, message);
+        }
+        return frame != DriverFrame::Incomplete;
+    };
+    const int remaining = int(std::max<qint64>(0, std::max(timeoutMs, 0) - sinceCalled.elapsed()));
+    const ValidatorOutcome outcome = WaitForProcess(wait, process, remaining, answered);
+    answered();
+    switch (outcome) {
     case ValidatorOutcome::NotStarted:
-        return OneLine(QStringLiteral("The driver check could not start %1: %2").arg(helperProgram, result.startError));
+    case ValidatorOutcome::Ended:
+        break;
     case ValidatorOutcome::TimedOut:
+        kill();
         return OneLine(QStringLiteral("The OpenGL driver did not finish the check within %1 and was stopped")
                            .arg(TimeLimitText(timeoutMs))
                        + kUnaffected);
     case ValidatorOutcome::Cancelled:
+        kill();
         return OneLine(QStringLiteral("The driver check was cancelled."));
-    case ValidatorOutcome::Ended:
-        break;
     }
-    if (result.crashed)
-        return OneLine(CrashLine(result.exitCode, request.addressSpace));
-    if (result.exitCode == kDriverHelperOutOfMemory)
-        return OneLine(OutOfMemoryLine(request.addressSpace));
 
-    QFile file(dir.filePath(page.logFile));
-    std::optional<DriverReply> reply;
-    if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxDriverMessageBytes)
-        reply = DecodeDriverReply(file.readAll());
-    if (!reply)
-        return OneLine(QStringLiteral("The driver check's helper %1 ended without an answer (exit code %2).")
-                           .arg(helperProgram)
-                           .arg(result.exitCode));
-    return {reply->lines, reply->failure, true};
+    const std::optional<DriverReply> reply =
+        frame == DriverFrame::Complete ? DecodeDriverReply(message) : std::optional<DriverReply>();
+    if (reply) {
+        if (process.state() == QProcess::NotRunning)
+            kill();
+        return {reply->lines, reply->failure, true};
+    }
+    if (process.state() != QProcess::NotRunning) {
+        // It answered with what no helper writes; it is not to be trusted with the next check.
+        kill();
+        return OneLine(NoAnswerLine(program_, 0));
+    }
+    const bool crashed = process.exitStatus() != QProcess::NormalExit;
+    // For a crash Qt gives the signal's number as the exit code.
+    const int exitCode = process.exitCode();
+    kill();
+    if (crashed)
+        return OneLine(CrashLine(exitCode, request.addressSpace));
+    if (exitCode == kDriverHelperOutOfMemory)
+        return OneLine(OutOfMemoryLine(request.addressSpace));
+    return OneLine(NoAnswerLine(program_, exitCode));
 }

@@ -5,12 +5,20 @@
 // all memory, never end) costs that process and not the caller's unsaved work. The helper
 // limits its own address space and core dumps; the caller's waiter and time limit end it, and
 // its whole process group with it, as they end the validator.
+//
+// The helper program serves: lumenpad-driver --serve ADDRESS_SPACE reads framed requests
+// (FrameDriverMessage) from its input and writes one framed reply for each; the end of its
+// input ends it.
 
 #include "DriverRequest.h"
 #include "ValidatorRunner.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+
+class QProcess;
 
 // The helper program's name in the program directory.
 inline constexpr const char* kDriverHelperName = "lumenpad-driver";
@@ -35,7 +43,35 @@ struct IsolatedDriverResult {
     bool answered = false; // the helper answered; false: lines hold the one line
 };
 
-// Runs the request with the helper program at path; waits with wait (blocking by default).
-// The helper limits its address space to the request's.
-IsolatedDriverResult RunIsolatedDriverCheck(const QString& helperProgram, const DriverRequest& request,
-                                            int timeoutMs = kDefaultDriverTimeoutMs, const ValidatorWaiter& wait = {});
+// The helper, started once and kept: loading the driver and opening its display take far
+// longer than a check, so later checks go to the same process. A helper that crashed, ran out
+// of memory, outran the time limit, was cancelled or answered nonsense is stopped with its
+// whole process group, and the next check starts a fresh one. The helper never outlives this
+// object, nor the process that owns it.
+class IsolatedDriver {
+public:
+    explicit IsolatedDriver(QString helperProgram);
+    ~IsolatedDriver();
+    IsolatedDriver(const IsolatedDriver&) = delete;
+    IsolatedDriver& operator=(const IsolatedDriver&) = delete;
+
+    // Starts the helper, limited to addressSpace bytes (0: no limit), unless one with that
+    // limit runs; does not wait for it to load the driver. False when it could not start.
+    bool start(quint64 addressSpace);
+    // Runs the request, starting the helper first where none with the request's limit runs;
+    // waits with wait (blocking by default).
+    IsolatedDriverResult check(const DriverRequest& request, int timeoutMs = kDefaultDriverTimeoutMs,
+                               const ValidatorWaiter& wait = {});
+    // Ends the helper: its input closed, a moment to go on its own, then its process group killed.
+    void stop();
+    // The helper's process id; 0 when none runs.
+    qint64 processId() const;
+
+private:
+    void kill();
+
+    QString program_;
+    std::unique_ptr<QProcess> process_;
+    quint64 addressSpace_ = 0;
+    QString startError_;
+};

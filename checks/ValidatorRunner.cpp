@@ -76,20 +76,6 @@ void WriteTempFile(const QString& path, const QByteArray& text)
     }
 }
 
-ValidatorOutcome WaitBlocking(QProcess& process, int remainingMs)
-{
-    return process.waitForFinished(std::max(remainingMs, 0)) || process.state() == QProcess::NotRunning
-               ? ValidatorOutcome::Ended
-               : ValidatorOutcome::TimedOut;
-}
-
-// The validator leads its own process group; whatever it started goes with it.
-void KillProcessGroup(qint64 pid)
-{
-    if (pid > 0)
-        ::kill(-pid_t(pid), SIGKILL);
-}
-
 // Deletes the temporary file on every way out.
 struct TempFileRemover {
     QString path;
@@ -126,6 +112,44 @@ ValidatorPage ValidatorPageFor(ShaderStage stage, const ShaderTarget& target)
     if (target.api != TargetApi::Auto)
         page.arguments = QStringList{QStringLiteral("--target"), QString::fromStdString(TargetName(target))} + page.arguments;
     return page;
+}
+
+bool WaitForEndOrAnswer(QProcess& process, int ms, const ProcessAnswered& answered)
+{
+    if (!answered)
+        return process.waitForFinished(std::max(ms, 0)) || process.state() == QProcess::NotRunning;
+    QElapsedTimer since;
+    since.start();
+    for (;;) {
+        if (answered() || process.state() == QProcess::NotRunning)
+            return true;
+        const int left = int(std::max<qint64>(0, ms - since.elapsed()));
+        if (left == 0)
+            return false;
+        // False at once on a channel the process closed: then only its end can come.
+        if (!process.waitForReadyRead(left) && process.state() != QProcess::NotRunning)
+            process.waitForFinished(int(std::max<qint64>(0, ms - since.elapsed())));
+    }
+}
+
+ValidatorOutcome WaitForProcess(const ValidatorWaiter& wait, QProcess& process, int remainingMs,
+                                const ProcessAnswered& answered)
+{
+    ValidatorOutcome outcome = ValidatorOutcome::TimedOut;
+    if (wait)
+        outcome = wait(process, remainingMs, answered);
+    else if (WaitForEndOrAnswer(process, remainingMs, answered))
+        outcome = ValidatorOutcome::Ended;
+    const bool done = process.state() == QProcess::NotRunning || (answered && answered());
+    if (outcome == ValidatorOutcome::Ended && !done)
+        outcome = ValidatorOutcome::Cancelled; // a waiter that returned early
+    return outcome;
+}
+
+void KillProcessGroup(qint64 pid)
+{
+    if (pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
 }
 
 QString TimeLimitText(int ms)
@@ -171,9 +195,7 @@ ValidatorResult RunValidatorProcess(const ValidatorRun& run, const ValidatorWait
     const qint64 pid = process.processId();
     const int limitMs = std::max(run.timeoutMs, 0);
     const int remaining = int(std::max<qint64>(0, limitMs - sinceStart.elapsed()));
-    result.outcome = wait ? wait(process, remaining) : WaitBlocking(process, remaining);
-    if (result.outcome == ValidatorOutcome::Ended && process.state() != QProcess::NotRunning)
-        result.outcome = ValidatorOutcome::Cancelled; // a waiter that returned early
+    result.outcome = WaitForProcess(wait, process, remaining);
     KillProcessGroup(pid);
     if (result.outcome != ValidatorOutcome::Ended) {
         process.kill();

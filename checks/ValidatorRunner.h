@@ -41,10 +41,26 @@ enum class ValidatorOutcome {
     TimedOut,   // the time limit ran out
 };
 
-// How a caller waits for the started validator: return Ended once it has ended, Cancelled or
-// TimedOut to have it stopped. remainingMs is what is left of the time limit. The default
-// waits blocking; the editor waits with a dialog that keeps the window painted.
-using ValidatorWaiter = std::function<ValidatorOutcome(QProcess& process, int remainingMs)>;
+// Whether a process that stays after answering (the driver helper) has answered; it may read
+// what the process wrote. Empty for a process whose end is its answer.
+using ProcessAnswered = std::function<bool()>;
+
+// How a caller waits for the started validator: return Ended once it has ended (or answered,
+// where answered is given), Cancelled or TimedOut to have it stopped. remainingMs is what is
+// left of the time limit. The default waits blocking; the editor waits with a dialog that
+// keeps the window painted.
+using ValidatorWaiter = std::function<ValidatorOutcome(QProcess& process, int remainingMs, const ProcessAnswered& answered)>;
+
+// Waits blocking up to ms for the process to end or answer; true when it did.
+bool WaitForEndOrAnswer(QProcess& process, int ms, const ProcessAnswered& answered = {});
+
+// Waits for the process as a caller's waiter would, blocking when wait is empty; Ended with
+// the process still running and not answered counts as Cancelled (a waiter that returned early).
+ValidatorOutcome WaitForProcess(const ValidatorWaiter& wait, QProcess& process, int remainingMs,
+                                const ProcessAnswered& answered = {});
+
+// The process leads its own process group; whatever it started goes with it.
+void KillProcessGroup(qint64 pid);
 
 struct ValidatorRun {
     QString program;    // absolute path of the validator

@@ -11,6 +11,9 @@
 #include <QToolButton>
 #include <gmock/gmock.h>
 
+#include <cerrno>
+#include <csignal>
+
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define LUMENPAD_ASAN 1
@@ -26,6 +29,24 @@ using ::testing::EndsWith;
 using ::testing::HasSubstr;
 
 const QString kUnaffected = QStringLiteral("so the editor and its pages are unaffected.");
+const char* kVertex = "void main()\n{\n  gl_Position = ftransform();\n}\n";
+const char* kFragment = "void main()\n{\n  gl_FragColor = vec4(1.0, 0.5, 0.0, 1.0);\n}\n";
+
+// The lines the check of these pages gives in the window's own context.
+QStringList InProcessLines(TMainForm& f, const char* vertex, const char* fragment, bool link)
+{
+    DriverRequest request;
+    request.link = link;
+    request.sources.append({ShaderStage::Vertex, QString::fromLatin1(vertex).split('\n'), {}});
+    if (fragment)
+        request.sources.append({ShaderStage::Fragment, QString::fromLatin1(fragment).split('\n'), {}});
+    return RunDriverRequest(f.MainDC, f.MainRC, request).lines;
+}
+
+bool ProcessGone(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) == -1 && errno == ESRCH;
+}
 
 // gl_Position = vec4(1.0+1.0+...): deep enough to overflow the stack of Mesa's compiler.
 QString ManyAdditions(int count)
@@ -82,9 +103,41 @@ TEST_P(HostileShader, GivesOneLineAndTheEditorKeepsItsPages)
     EXPECT_TRUE(w.dialogs.errors.isEmpty()) << c.name;
     EXPECT_TRUE(f.ShaderRichEdit->toPlainText() == c.vertex) << c.name;
     EXPECT_TRUE(f.ShaderRichEditFS->toPlainText() == fragment) << c.name;
+    EXPECT_EQ(f.driverHelperId(), 0) << c.name;
+
+    // The next check gets a fresh helper and its own lines.
+    f.ShaderRichEdit->setPlainText(QString::fromLatin1(kVertex));
+    f.ToolButton12->click();
+    EXPECT_NE(f.driverHelperId(), 0) << c.name;
+    EXPECT_EQ(f.glslValidateMemo->lines(), InProcessLines(f, kVertex, nullptr, false)) << c.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Driver, HostileShader, ::testing::Values(0, 1));
+
+// The helper started after the window's start step serves every later check, and goes with
+// the window.
+TEST(IsolatedDriverCheck, ChecksInARowGoToTheHelperStartedAfterTheStartStep)
+{
+    WindowFixture w;
+    w.driverPrestartMs = 0;
+    TMainForm& f = w.start();
+    QElapsedTimer t;
+    t.start();
+    while (f.driverHelperId() == 0 && t.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const qint64 helper = f.driverHelperId();
+    ASSERT_NE(helper, 0);
+    f.ShaderRichEdit->setPlainText(QString::fromLatin1(kVertex));
+    f.ShaderRichEditFS->setPlainText(QString::fromLatin1(kFragment));
+    const QStringList expected = InProcessLines(f, kVertex, kFragment, true);
+    for (int i = 0; i < 2; ++i) {
+        f.ToolButton14->click();
+        EXPECT_EQ(f.glslValidateMemo->lines(), expected) << "check " << i;
+        EXPECT_EQ(f.driverHelperId(), helper) << "check " << i;
+    }
+    w.form.reset();
+    EXPECT_TRUE(ProcessGone(helper));
+}
 
 // A helper that never answers is stopped at the time limit, with one line.
 TEST(IsolatedDriverCheck, HelperPastTheTimeLimitIsStoppedWithOneLine)
@@ -114,8 +167,8 @@ struct SameAsInProcess {
 // The panel after each button, against the same check run in the window's own context.
 TEST(IsolatedDriverCheck, PanelShowsTheLinesOfTheCheckInTheEditorsOwnContext)
 {
-    const char* vertex = "void main()\n{\n  gl_Position = ftransform();\n}\n";
-    const char* fragment = "void main()\n{\n  gl_FragColor = vec4(1.0, 0.5, 0.0, 1.0);\n}\n";
+    const char* vertex = kVertex;
+    const char* fragment = kFragment;
     const char* brokenFragment = "void main()\n{\n  gl_FragColor = vec4(1.0)\n  x;\n}\n";
     const char* varyingFragment = "varying vec3 normal;\nvoid main()\n{\n  gl_FragColor = vec4(normal, 1.0);\n}\n";
     const char* warningVertex = "#extension GL_LUMENPAD_no_such_extension : warn\n"
@@ -132,6 +185,7 @@ TEST(IsolatedDriverCheck, PanelShowsTheLinesOfTheCheckInTheEditorsOwnContext)
     WindowFixture w;
     TMainForm& f = w.start();
     ASSERT_NE(f.MainRC, nullptr);
+    qint64 helper = 0;
     for (const SameAsInProcess& c : cases) {
         f.ShaderRichEdit->setPlainText(QString::fromLatin1(c.vertex));
         f.ShaderRichEditFS->setPlainText(QString::fromLatin1(c.fragment));
@@ -153,7 +207,11 @@ TEST(IsolatedDriverCheck, PanelShowsTheLinesOfTheCheckInTheEditorsOwnContext)
         EXPECT_EQ(f.glslValidateMemo->lines(), inProcess)
             << c.name << "\n" << f.glslValidateMemo->lines().join("|\n").toStdString() << "\n--\n"
             << inProcess.join("|\n").toStdString();
+        // One helper for all of them.
+        helper = helper ? helper : f.driverHelperId();
+        EXPECT_EQ(f.driverHelperId(), helper) << c.name;
     }
+    EXPECT_NE(helper, 0);
 }
 
 } // namespace

@@ -42,6 +42,7 @@ public:
         options.programDir = programDir;
         options.driverRun.timeoutMs = driverTimeoutMs;
         options.driverAddressSpace = driverAddressSpace;
+        options.driverPrestartMs = driverPrestartMs;
         options.recoveryIntervalMs = recoveryIntervalMs;
         form = std::make_unique<TMainForm>(options);
         if (runStartStep)
@@ -63,6 +64,7 @@ public:
     QString programDir = ProgramDirPath(QString()); // where the helper programs lie
     int driverTimeoutMs = kDefaultDriverTimeoutMs;
     quint64 driverAddressSpace = kDriverHelperAddressSpace;
+    int driverPrestartMs = -1; // the helper starts at the first check, unless a test asks
     int recoveryIntervalMs = 2000;
     std::unique_ptr<TMainForm> form;
 };

@@ -1,9 +1,10 @@
-// lumenpad-driver REQUEST REPLY: one driver check for the editor, in a process the driver's
-// compiler may crash or exhaust without harm to the editor. Reads the request the editor
-// wrote, checks it in a headless context made as the window makes its own, and writes the
-// output panel's lines as the reply (see DriverRequest.h). Exit codes: 0 a reply was written,
-// 2 no reply could be written, kDriverHelperOutOfMemory an allocation failed; a signal is the
-// driver's crash.
+// lumenpad-driver --serve ADDRESS_SPACE: the editor's driver checks, in a process the driver's
+// compiler may crash or exhaust without harm to the editor. Opens a headless context made as
+// the window makes its own, once; then reads framed requests from its input, one at a time,
+// and writes the output panel's lines as a framed reply for each (see DriverRequest.h). The
+// end of its input ends it. ADDRESS_SPACE limits the process, in bytes (0: no limit).
+// Exit codes: 0 its input ended, 2 a request or reply could not be read or written,
+// kDriverHelperOutOfMemory an allocation failed; a signal is the driver's crash.
 
 #include "DriverRequest.h"
 #include "GLBinding.h"
@@ -11,11 +12,11 @@
 #include "IsolatedDriverCheck.h"
 #include "LumenpadError.h"
 #include "ShaderChecks.h"
-#include "TextFile.h"
 
-#include <QFile>
-
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <sys/resource.h>
@@ -69,22 +70,100 @@ void LimitAddressSpace([[maybe_unused]] quint64 bytes)
 #endif
 }
 
-DriverReply Check(const QString& requestPath)
+// The display and the context, opened once for all checks; or why they could not be.
+struct Session {
+    void* dc = nullptr;
+    void* rc = nullptr;
+    QString failure;
+};
+
+Session OpenSession()
 {
-    QFile file(requestPath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxDriverMessageBytes)
-        return {{}, QStringLiteral("lumenpad-driver cannot read its request %1").arg(requestPath)};
-    const std::optional<DriverRequest> request = DecodeDriverRequest(file.readAll());
+    Session session;
+    try {
+        LoadGraphicsLibraries("libGL.so.1", "libGLU.so.1");
+        session.dc = OpenDeviceContext(WindowSystem::Headless, nullptr);
+        if (!session.dc)
+            session.failure = QString::fromLatin1(kNoHeadlessDisplayMessage);
+        else
+            session.rc = CreateGLContext(session.dc, ContextOptions{ContextOption::DoubleBuffer}, 32, 0, 0, 0, 0, 0);
+        // The driver's first compile and link sets up its code generator and takes several times
+        // as long as a later one; done here, while the editor waits for nothing, it spares the
+        // user's first check.
+        if (session.rc)
+            CheckLinkedShaders(session.dc, session.rc, {QStringLiteral("void main() { gl_Position = ftransform(); }")},
+                               {QStringLiteral("void main() { gl_FragColor = vec4(1.0); }")});
+    } catch (const LumenpadError& e) {
+        session.failure = e.message();
+    } catch (const std::bad_alloc&) {
+        OutOfMemory();
+    } catch (const std::exception& e) {
+        session.failure = QString::fromLocal8Bit(e.what());
+    }
+    return session;
+}
+
+DriverReply Check(const Session& session, const QByteArray& message)
+{
+    if (!session.failure.isEmpty())
+        return {{}, session.failure};
+    const std::optional<DriverRequest> request = DecodeDriverRequest(message);
     if (!request)
         return {{}, QStringLiteral("lumenpad-driver was given a request it cannot read")};
-    LimitAddressSpace(request->addressSpace);
+    try {
+        return {RunDriverRequest(session.dc, session.rc, *request).lines, {}};
+    } catch (const LumenpadError& e) {
+        return {{}, e.message()};
+    } catch (const std::bad_alloc&) {
+        OutOfMemory();
+    } catch (const std::exception& e) {
+        return {{}, QString::fromLocal8Bit(e.what())};
+    }
+}
 
-    LoadGraphicsLibraries("libGL.so.1", "libGLU.so.1");
-    void* dc = OpenDeviceContext(WindowSystem::Headless, nullptr);
-    if (!dc)
-        return {{}, QString::fromLatin1(kNoHeadlessDisplayMessage)};
-    void* rc = CreateGLContext(dc, ContextOptions{ContextOption::DoubleBuffer}, 32, 0, 0, 0, 0, 0);
-    return {RunDriverRequest(dc, rc, *request).lines, {}};
+// All of n bytes; false at the end of the input or on an error.
+bool ReadExactly(int fd, char* p, size_t n)
+{
+    while (n > 0) {
+        const ssize_t got = ::read(fd, p, n);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        p += got;
+        n -= size_t(got);
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        left -= size_t(n);
+    }
+    return true;
+}
+
+enum class Received { Request, End, Broken };
+
+Received ReadRequest(QByteArray& message)
+{
+    unsigned char length[4];
+    if (!ReadExactly(STDIN_FILENO, reinterpret_cast<char*>(length), 4))
+        return Received::End;
+    const quint32 n = quint32(length[0]) << 24 | quint32(length[1]) << 16 | quint32(length[2]) << 8 | length[3];
+    if (n > quint32(kMaxDriverMessageBytes))
+        return Received::Broken;
+    message.resize(qsizetype(n));
+    return ReadExactly(STDIN_FILENO, message.data(), n) ? Received::Request : Received::Broken;
 }
 
 } // namespace
@@ -95,24 +174,34 @@ int main(int argc, char** argv)
     // As the editor does before anything touches the driver.
     SetupFloatingPoint();
     DisableShaderDiskCaches();
-    if (argc != 3) {
-        std::fputs("usage: lumenpad-driver REQUEST REPLY (run by the editor)\n", stderr);
+    char* end = nullptr;
+    const unsigned long long addressSpace = argc == 3 ? std::strtoull(argv[2], &end, 10) : 0;
+    if (argc != 3 || std::strcmp(argv[1], "--serve") != 0 || !end || *end != '\0') {
+        std::fputs("usage: lumenpad-driver --serve ADDRESS_SPACE (run by the editor)\n", stderr);
         return 2;
     }
-    DriverReply reply;
-    try {
-        reply = Check(QString::fromLocal8Bit(argv[1]));
-    } catch (const LumenpadError& e) {
-        reply = {{}, e.message()};
-    } catch (const std::bad_alloc&) {
-        OutOfMemory();
-    } catch (const std::exception& e) {
-        reply = {{}, QString::fromLocal8Bit(e.what())};
-    }
-    const QString replyPath = QString::fromLocal8Bit(argv[2]);
-    if (const int error = WriteFileAtomically(replyPath, EncodeDriverReply(reply))) {
-        std::fprintf(stderr, "lumenpad-driver: cannot write %s: %s\n", argv[2], qPrintable(SystemReason(error)));
+    LimitAddressSpace(addressSpace);
+    // The replies get a descriptor of their own: whatever the driver prints goes to the error
+    // channel and cannot break a reply.
+    const int replies = ::dup(STDOUT_FILENO);
+    if (replies < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        std::perror("lumenpad-driver");
         return 2;
+    }
+    const Session session = OpenSession();
+    for (;;) {
+        QByteArray message;
+        const Received received = ReadRequest(message);
+        if (received == Received::End)
+            break;
+        if (received == Received::Broken) {
+            std::fputs("lumenpad-driver: a request broke off or is too long\n", stderr);
+            return 2;
+        }
+        if (!WriteAll(replies, FrameDriverMessage(EncodeDriverReply(Check(session, message))))) {
+            std::fprintf(stderr, "lumenpad-driver: cannot write the reply: %s\n", std::strerror(errno));
+            return 2;
+        }
     }
     // The driver's own teardown has nothing left to give; the contexts go with the process.
     std::fflush(nullptr);
