@@ -60,6 +60,7 @@ QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
     bool expandedAny = false;
     for (ShaderStage stage : stages) {
         const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
+        page.editor->finishLoading();
         const QString text = DocumentLines(*page.editor->document()).join(QLatin1Char('\n'));
         ExpandedShader expanded = expandPage(text, *page.document, LineForm::Mapped, target);
         if (!expanded.error.isEmpty())

@@ -16,13 +16,20 @@
 #include <QTabWidget>
 #include <QTimer>
 
+namespace {
+// Lines of a file put in at once, beyond the line of its remembered caret: more than any
+// window shows. The rest follows from the event loop.
+constexpr int kFirstLines = 300;
+} // namespace
+
 void TMainForm::loadIntoPage(const Page& page, const QString& path)
 {
     const QByteArray bytes = ReadWholeFile(path);
     DecodedShaderText decoded = DecodeShaderText(bytes, path);
     rememberCaret(page);
     forgetPanelTargets(page.editor);
-    page.editor->setPlainText(decoded.text);
+    const auto caret = preferences_.carets.constFind(path);
+    page.editor->loadText(decoded.text, kFirstLines + (caret != preferences_.carets.constEnd() ? caret->line : 0));
     HighlightAllLines(page.editor);
     page.document->FileName = path;
     page.document->Changed = false;
@@ -63,6 +70,7 @@ void TMainForm::ToolButton1Click()
         return;
     rememberCaret(page);
     forgetPanelTargets(page.editor);
+    page.editor->cancelLoading();
     page.editor->clear();
     page.document->FileName.clear();
     page.document->Changed = false;

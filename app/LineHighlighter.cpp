@@ -103,6 +103,15 @@ void LineHighlighter::HighlightAllLines()
     runSlice(sliceBudgetNs_);
 }
 
+void LineHighlighter::setTextArriving(bool arriving)
+{
+    if (arriving_ == arriving)
+        return;
+    arriving_ = arriving;
+    if (!arriving_ && !pending_)
+        emit allLinesColoured();
+}
+
 void LineHighlighter::finishPending()
 {
     if (pending_)
@@ -148,7 +157,8 @@ void LineHighlighter::runSlice(qint64 budgetNs)
     }
     pending_ = false;
     sliceTimer_.stop();
-    emit allLinesColoured();
+    if (!arriving_)
+        emit allLinesColoured();
 }
 
 void LineHighlighter::contentsChange(int position, int charsRemoved, int charsAdded)

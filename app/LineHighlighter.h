@@ -47,8 +47,10 @@ public:
     // A call while a pass is running starts that pass over.
     void HighlightAllLines();
 
-    // Whether a complete pass still has lines to colour.
-    bool isPending() const { return pending_; }
+    // Whether a complete pass still has lines to colour, or the text is still arriving.
+    bool isPending() const { return pending_ || arriving_; }
+    // While the editor's text arrives in pieces, allLinesColoured waits for the last piece.
+    void setTextArriving(bool arriving);
     // Colours every line the running pass has not reached yet, before returning.
     void finishPending();
 
@@ -110,6 +112,7 @@ private:
     // Counts complete passes and large edits; see isDone.
     int generation_ = 1;
     bool pending_ = false;
+    bool arriving_ = false;
     int nextBlock_ = 0; // the pass has coloured every block before this one
     bool recolouring_ = false;
 

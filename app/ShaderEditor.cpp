@@ -6,6 +6,7 @@
 #include "LineHighlighter.h"
 #include "LineMarkers.h"
 #include "Preferences.h"
+#include "TextLoader.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -38,6 +39,8 @@ ShaderEditor::ShaderEditor(QWidget* parent) : QPlainTextEdit(parent)
     highlighter_ = new LineHighlighter(this);
     markers_ = new LineMarkers(this);
     gutter_ = new EditorGutter(this);
+    loader_ = new TextLoader(this);
+    connect(loader_, &TextLoader::finished, highlighter_, [this] { highlighter_->setTextArriving(false); });
     connect(this, &QPlainTextEdit::blockCountChanged, this, &ShaderEditor::updateGutterWidth);
     connect(this, &QPlainTextEdit::updateRequest, this, &ShaderEditor::updateGutterArea);
     connect(markers_, &LineMarkers::changed, gutter_, qOverload<>(&QWidget::update));
@@ -75,8 +78,49 @@ void ShaderEditor::setSelectionLayer(SelectionLayer layer, const QList<QTextEdit
     setExtraSelections(layers_[0] + layers_[1]);
 }
 
+void ShaderEditor::loadText(const QString& text, int firstLines)
+{
+    loader_->load(text, firstLines);
+    highlighter_->setTextArriving(loader_->isLoading());
+}
+
+bool ShaderEditor::isLoading() const
+{
+    return loader_->isLoading();
+}
+
+bool ShaderEditor::isAppendingLoad() const
+{
+    return loader_->isAppending();
+}
+
+void ShaderEditor::finishLoading()
+{
+    loader_->finish();
+}
+
+void ShaderEditor::cancelLoading()
+{
+    loader_->cancel();
+    highlighter_->setTextArriving(false);
+}
+
+// Every edit of the user's lands in the whole text: the rest of a loading file comes first.
+void ShaderEditor::inputMethodEvent(QInputMethodEvent* event)
+{
+    finishLoading();
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void ShaderEditor::insertFromMimeData(const QMimeData* source)
+{
+    finishLoading();
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
 void ShaderEditor::keyPressEvent(QKeyEvent* event)
 {
+    finishLoading();
     if (completion_ && completion_->listTakes(event)) {
         event->ignore(); // the list takes or closes
         return;
@@ -107,6 +151,7 @@ void ShaderEditor::keyPressEvent(QKeyEvent* event)
 
 void ShaderEditor::contextMenuEvent(QContextMenuEvent* event)
 {
+    finishLoading();
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
     if (!commandActions_.isEmpty())
         menu->addSeparator();
@@ -219,8 +264,9 @@ int ShaderEditor::lineCount() const
     return count;
 }
 
-QString ShaderEditor::pageText() const
+QString ShaderEditor::pageText()
 {
+    finishLoading();
     QString text = document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return text;
