@@ -82,8 +82,10 @@ private:
     int visibleBlockCount() const;
 
     // Colours [first, last] in document order, skipping blocks already coloured for the current
-    // pass when skipDone is set.
-    void colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone);
+    // pass when skipDone is set. Blocks of the edit being made (edited) need no flush: the
+    // document lays them out with their new formats once the edit is done, and repaints just
+    // them; a flush there would widen the edit to the next block and repaint the whole view.
+    void colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone, bool edited = false);
     void colourBlock(const QTextBlock& block);
     // Whether the block is coloured for the current pass and scheme.
     bool isDone(const QTextBlock& block) const;

@@ -1,6 +1,7 @@
 #include "ShaderEditor.h"
 
 #include "Completion.h"
+#include "EditorDocumentLayout.h"
 #include "EditorGutter.h"
 #include "Indentation.h"
 #include "LineHighlighter.h"
@@ -14,12 +15,16 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <algorithm>
 
 ShaderEditor::ShaderEditor(QWidget* parent) : QPlainTextEdit(parent)
 {
+    auto* text = new QTextDocument(this);
+    text->setDocumentLayout(new EditorDocumentLayout(text));
+    setDocument(text);
     QFont font(QStringLiteral("Courier"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
