@@ -6,6 +6,7 @@
 #include "TargetDriverCheck.h"
 #include "GLBinding.h"
 #include "GLContext.h"
+#include "GraphicsPreload.h"
 #include "HelpSystem.h"
 #include "IncludeExpander.h"
 #include "Preferences.h"
@@ -17,6 +18,9 @@
 
 
 namespace {
+
+constexpr const char* kGLLibrary = "libGL.so.1";
+constexpr const char* kGLULibrary = "libGLU.so.1";
 
 const QString kValidatorHeading = QStringLiteral("glslValidate output :");
 
@@ -133,9 +137,17 @@ void TMainForm::createHelpSystem()
     HelpSystem->LoadHintFile(QStringLiteral("hints_functionnames.txt"));
 }
 
+void TMainForm::StartGraphicsLoading()
+{
+    StartGraphicsPreload(kGLLibrary, kGLULibrary);
+}
+
 void TMainForm::openGraphics()
 {
-    LoadGraphicsLibraries("libGL.so.1", "libGLU.so.1");
+    // main() starts loading the libraries and the driver on a worker thread (a window made
+    // without it, as in the tests, loads them here).
+    if (!JoinGraphicsPreload())
+        LoadGraphicsLibraries(kGLLibrary, kGLULibrary);
     MainDC = GetDC(this);
     MainRC = CreateGLContext(MainDC, ContextOptions{ContextOption::DoubleBuffer}, 32, 0, 0, 0, 0, 0);
 }

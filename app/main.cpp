@@ -21,6 +21,8 @@ int main(int argc, char** argv)
     NoteStartupEvent("main-entered");
     SetupFloatingPoint();
     DisableShaderDiskCaches();
+    // The driver loads while the window is built (the worker starts with the settings above).
+    TMainForm::StartGraphicsLoading();
 
     QApplication app(argc, argv);
 
