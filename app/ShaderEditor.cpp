@@ -83,8 +83,37 @@ void ShaderEditor::setSelectionLayer(SelectionLayer layer, const QList<QTextEdit
     setExtraSelections(layers_[0] + layers_[1]);
 }
 
+namespace {
+// A line longer than this has the text wrap at any character: breaking only between words,
+// the layout looks for the next word's end again for every screen line of a line without
+// blanks, which takes time growing with the square of its length.
+constexpr qsizetype kLongLine = 10000;
+
+bool HasLongLine(QStringView text)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = text.size();
+        if (end - start > kLongLine)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+} // namespace
+
+void ShaderEditor::wrapFor(QStringView text, bool replacing)
+{
+    const bool longLines = HasLongLine(text);
+    if (longLines || replacing)
+        setWordWrapMode(longLines ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
 void ShaderEditor::loadText(const QString& text, int firstLines)
 {
+    wrapFor(text, true);
     loader_->load(text, firstLines);
     highlighter_->setTextArriving(loader_->isLoading());
 }
@@ -120,6 +149,8 @@ void ShaderEditor::inputMethodEvent(QInputMethodEvent* event)
 void ShaderEditor::insertFromMimeData(const QMimeData* source)
 {
     finishLoading();
+    if (source && source->hasText() && wordWrapMode() != QTextOption::WrapAnywhere)
+        wrapFor(source->text(), false);
     QPlainTextEdit::insertFromMimeData(source);
 }
 

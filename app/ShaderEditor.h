@@ -89,6 +89,9 @@ private:
     void updateGutterWidth();
     void updateGutterArea(const QRect& rect, int dy);
     void updateTabStop();
+    // Wraps at any character when the text has a very long line (else, when the whole text is
+    // being replaced, between words again).
+    void wrapFor(QStringView text, bool replacing);
 
     LineHighlighter* highlighter_ = nullptr;
     LineMarkers* markers_ = nullptr;
