@@ -8,6 +8,7 @@
 #include "LumenpadError.h"
 #include "GLBinding.h"
 #include "GLContext.h"
+#include "GraphicsPreload.h"
 #include "HelpSystem.h"
 #include "IncludeExpander.h"
 #include "Preferences.h"
@@ -22,6 +23,9 @@
 
 
 namespace {
+
+constexpr const char* kGLLibrary = "libGL.so.1";
+constexpr const char* kGLULibrary = "libGLU.so.1";
 
 const QString kValidatorHeading = QStringLiteral("glslValidate output :");
 
@@ -70,6 +74,7 @@ QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
     request.addressSpace = options_.driverAddressSpace;
     for (ShaderStage stage : stages) {
         const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
+        page.editor->finishLoading();
         const QString text = DocumentLines(*page.editor->document()).join(QLatin1Char('\n'));
         ExpandedShader expanded = expandPage(text, *page.document, LineForm::Mapped, request.target);
         if (!expanded.error.isEmpty())
@@ -152,9 +157,17 @@ void TMainForm::createHelpSystem()
     HelpSystem->LoadHintFile(QStringLiteral("hints_functionnames.txt"));
 }
 
+void TMainForm::StartGraphicsLoading()
+{
+    StartGraphicsPreload(kGLLibrary, kGLULibrary);
+}
+
 void TMainForm::openGraphics()
 {
-    LoadGraphicsLibraries("libGL.so.1", "libGLU.so.1");
+    // main() starts loading the libraries and the driver on a worker thread (a window made
+    // without it, as in the tests, loads them here).
+    if (!JoinGraphicsPreload())
+        LoadGraphicsLibraries(kGLLibrary, kGLULibrary);
     MainDC = GetDC(this);
     MainRC = CreateGLContext(MainDC, ContextOptions{ContextOption::DoubleBuffer}, 32, 0, 0, 0, 0, 0);
 }

@@ -12,6 +12,8 @@
 EditorGutter::EditorGutter(ShaderEditor* editor) : QWidget(editor), editor_(editor)
 {
     setObjectName(QStringLiteral("LineNumberGutter"));
+    // The gutter fills what it paints: the widgets behind it need not paint that strip too.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 int EditorGutter::preferredWidth() const

@@ -17,13 +17,27 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <limits>
+
+namespace {
+// Lines of a file put in at once, beyond the line of its remembered caret: more than any
+// window shows. The rest follows from the event loop.
+constexpr int kFirstLines = 300;
+} // namespace
+
 void TMainForm::loadIntoPage(const Page& page, const QString& path)
 {
     const QByteArray bytes = ReadWholeFile(path);
     DecodedShaderText decoded = DecodeShaderText(bytes, path);
     rememberCaret(page);
     forgetPanelTargets(page.editor);
-    SetPageFileText(*page.editor, decoded);
+    const auto caret = preferences_.carets.constFind(path);
+    const int firstLines = kFirstLines + (caret != preferences_.carets.constEnd() ? caret->line : 0);
+    // A file whose bytes need marks to come back (mixed breaks, break characters) goes in
+    // whole; any other comes in progressively.
+    SetPageFileText(*page.editor, decoded, [&](const QString& text, bool whole) {
+        page.editor->loadText(text, whole ? std::numeric_limits<int>::max() : firstLines);
+    });
     HighlightAllLines(page.editor);
     page.document->FileName = path;
     page.document->Changed = false;
@@ -64,6 +78,7 @@ void TMainForm::ToolButton1Click()
         return;
     rememberCaret(page);
     forgetPanelTargets(page.editor);
+    page.editor->cancelLoading();
     page.editor->clear();
     page.document->FileName.clear();
     page.document->Changed = false;
@@ -130,6 +145,7 @@ bool TMainForm::saveAsPage(const Page& page)
 
 void TMainForm::writePage(const Page& page, const QString& path)
 {
+    page.editor->finishLoading();
     const QString text = PageTextWithBreaks(*page.editor->document(), page.document->lineEnd);
     if (text.contains(QChar(0)))
         throw LumenpadError(FileCreateMessage(path, QStringLiteral("the page holds a NUL character, which no text "

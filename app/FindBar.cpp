@@ -203,6 +203,7 @@ QTextCursor FindBar::search(int position, bool backward) const
     const QRegularExpression re = expression();
     if (!editor_ || findText_->text().isEmpty() || !re.isValid())
         return {};
+    editor_->finishLoading();
     const QTextDocument* document = editor_->document();
     const QTextDocument::FindFlags options = flags() | (backward ? QTextDocument::FindBackward : QTextDocument::FindFlags());
     const int end = document->characterCount();
@@ -310,6 +311,7 @@ int FindBar::replaceAll()
 {
     if (!editor_ || editor_->isReadOnly() || findText_->text().isEmpty() || !expression().isValid())
         return 0;
+    editor_->finishLoading();
     QTextDocument* document = editor_->document();
     const QRegularExpression re = expression();
     int count = 0;

@@ -103,6 +103,15 @@ void LineHighlighter::HighlightAllLines()
     runSlice(sliceBudgetNs_);
 }
 
+void LineHighlighter::setTextArriving(bool arriving)
+{
+    if (arriving_ == arriving)
+        return;
+    arriving_ = arriving;
+    if (!arriving_ && !pending_)
+        emit allLinesColoured();
+}
+
 void LineHighlighter::finishPending()
 {
     if (pending_)
@@ -148,7 +157,8 @@ void LineHighlighter::runSlice(qint64 budgetNs)
     }
     pending_ = false;
     sliceTimer_.stop();
-    emit allLinesColoured();
+    if (!arriving_)
+        emit allLinesColoured();
 }
 
 void LineHighlighter::contentsChange(int position, int charsRemoved, int charsAdded)
@@ -169,7 +179,7 @@ void LineHighlighter::contentsChange(int position, int charsRemoved, int charsAd
     if (pending_ && firstNumber < nextBlock_)
         nextBlock_ = firstNumber;
     if (touched <= kEditBlockLimit) {
-        colourRange(first, last, false);
+        colourRange(first, last, false, true);
         return;
     }
 
@@ -185,8 +195,8 @@ void LineHighlighter::contentsChange(int position, int charsRemoved, int charsAd
     const int lastNumber = last.blockNumber();
     const QTextBlock headEnd = document_->findBlockByNumber(std::min(firstNumber + screen - 1, lastNumber));
     const QTextBlock tailStart = document_->findBlockByNumber(std::max(firstNumber, lastNumber - screen + 1));
-    colourRange(first, headEnd, true);
-    colourRange(tailStart, last, true);
+    colourRange(first, headEnd, true, true);
+    colourRange(tailStart, last, true, true);
     sliceTimer_.start();
 }
 
@@ -215,7 +225,7 @@ void LineHighlighter::colourVisibleBlocks()
     colourRange(first, last, true);
 }
 
-void LineHighlighter::colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone)
+void LineHighlighter::colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone, bool edited)
 {
     if (!first.isValid() || !last.isValid() || last.blockNumber() < first.blockNumber())
         return;
@@ -226,9 +236,11 @@ void LineHighlighter::colourRange(const QTextBlock& first, const QTextBlock& las
         for (QTextBlock block = first; block.isValid(); block = block.next()) {
             if (!skipDone || !isDone(block)) {
                 colourBlock(block);
-                if (from < 0)
-                    from = block.position();
-                to = block.position() + block.length();
+                if (!edited) {
+                    if (from < 0)
+                        from = block.position();
+                    to = block.position() + block.length();
+                }
             }
             if (block == last)
                 break;

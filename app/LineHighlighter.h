@@ -47,8 +47,10 @@ public:
     // A call while a pass is running starts that pass over.
     void HighlightAllLines();
 
-    // Whether a complete pass still has lines to colour.
-    bool isPending() const { return pending_; }
+    // Whether a complete pass still has lines to colour, or the text is still arriving.
+    bool isPending() const { return pending_ || arriving_; }
+    // While the editor's text arrives in pieces, allLinesColoured waits for the last piece.
+    void setTextArriving(bool arriving);
     // Colours every line the running pass has not reached yet, before returning.
     void finishPending();
 
@@ -80,8 +82,10 @@ private:
     int visibleBlockCount() const;
 
     // Colours [first, last] in document order, skipping blocks already coloured for the current
-    // pass when skipDone is set.
-    void colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone);
+    // pass when skipDone is set. Blocks of the edit being made (edited) need no flush: the
+    // document lays them out with their new formats once the edit is done, and repaints just
+    // them; a flush there would widen the edit to the next block and repaint the whole view.
+    void colourRange(const QTextBlock& first, const QTextBlock& last, bool skipDone, bool edited = false);
     void colourBlock(const QTextBlock& block);
     // Whether the block is coloured for the current pass and scheme.
     bool isDone(const QTextBlock& block) const;
@@ -110,6 +114,7 @@ private:
     // Counts complete passes and large edits; see isDone.
     int generation_ = 1;
     bool pending_ = false;
+    bool arriving_ = false;
     int nextBlock_ = 0; // the pass has coloured every block before this one
     bool recolouring_ = false;
 

@@ -244,6 +244,14 @@ void TMainForm::runGuarded(void (TMainForm::*handler)())
     RunHandler(*dialogs_, [this, handler] { (this->*handler)(); });
 }
 
+void TMainForm::runCommand(void (TMainForm::*handler)())
+{
+    // Every command sees whole pages: a file still loading is finished first.
+    for (ShaderEditor* editor : {ShaderRichEdit, ShaderRichEditFS})
+        editor->finishLoading();
+    runGuarded(handler);
+}
+
 void TMainForm::connectHandlers()
 {
     const std::pair<QToolButton*, void (TMainForm::*)()> clicks[] = {
@@ -254,7 +262,7 @@ void TMainForm::connectHandlers()
         {ToolButton14, &TMainForm::ToolButton14Click}, {ToolButton10, &TMainForm::ToolButton10Click},
     };
     for (const auto& [button, handler] : clicks)
-        connect(button, &QToolButton::clicked, this, [this, handler = handler] { runGuarded(handler); });
+        connect(button, &QToolButton::clicked, this, [this, handler = handler] { runCommand(handler); });
 
     connect(ComboBoxSourceHighlight, &QComboBox::activated, this,
             [this] { runGuarded(&TMainForm::ComboBoxSourceHighlightChange); });
@@ -276,7 +284,7 @@ void TMainForm::connectHandlers()
     connect(StartTimer, &QTimer::timeout, this, [this] { runGuarded(&TMainForm::StartTimerTimer); });
     connect(TargetChooser, &QComboBox::activated, this, [this] { runGuarded(&TMainForm::TargetChooserChange); });
     connect(CheckAllTargetsButton, &QToolButton::clicked, this,
-            [this] { runGuarded(&TMainForm::CheckAllTargetsClick); });
+            [this] { runCommand(&TMainForm::CheckAllTargetsClick); });
 }
 
 TMainForm::Page TMainForm::vertexPage()
@@ -557,8 +565,9 @@ void TMainForm::ComboBoxSourceHighlightChange()
 void TMainForm::pageChanged(ShaderEditor* editor, QWidget* sheet, TSyntaxRichEdit& document)
 {
     // The highlighter recolours every line an edit touches by itself; what is left here is
-    // the document's changed mark, for the page the user works on.
-    if (PageControl1->currentWidget() != sheet)
+    // the document's changed mark, for the page the user works on. The pieces of a file
+    // still loading are no change.
+    if (PageControl1->currentWidget() != sheet || editor->isAppendingLoad())
         return;
     if (editor->lineCount() >= 1)
         document.Changed = true;

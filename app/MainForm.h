@@ -73,6 +73,10 @@ public:
     explicit TMainForm(const MainFormOptions& options = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    // Starts loading the graphics libraries and the driver on a worker thread; FormCreate
+    // waits for it where it makes the rendering context. For the top of main().
+    static void StartGraphicsLoading();
+
     // Controls, named as the form designer names them (also their objectName).
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;  // new
@@ -214,6 +218,8 @@ private:
     void connectHandlers();
     void createCommands();
     void runGuarded(void (TMainForm::*handler)());
+    // A command of the user's (button, key): runGuarded on whole pages (see ShaderEditor::loadText).
+    void runCommand(void (TMainForm::*handler)());
     void pageChanged(ShaderEditor* editor, QWidget* sheet, TSyntaxRichEdit& document);
     void loadIntoPage(const Page& page, const QString& path);
     // Written: the file holds the page. NotSaved: the save dialog was cancelled. Reloaded: the

@@ -59,7 +59,7 @@ QString JoinBlocks(const QTextDocument& document, LineEndStyle newLineEnd, bool 
 
 } // namespace
 
-void SetPageFileText(QPlainTextEdit& editor, const DecodedShaderText& decoded)
+void SetPageFileText(QPlainTextEdit& editor, const DecodedShaderText& decoded, const PutPageText& put)
 {
     QString text = decoded.text;
     QList<std::pair<int, char16_t>> breakChars;
@@ -69,10 +69,11 @@ void SetPageFileText(QPlainTextEdit& editor, const DecodedShaderText& decoded)
             text[i] = QChar(kShownForBreakChar);
         }
     }
-    editor.setPlainText(text);
+    const bool plain = breakChars.isEmpty() && decoded.lineEnds.isEmpty();
+    put(text, !plain);
     QTextDocument* document = editor.document();
     document->setProperty(kHasBreakCharsProperty, !breakChars.isEmpty());
-    if (breakChars.isEmpty() && decoded.lineEnds.isEmpty())
+    if (plain)
         return;
 
     // What follows is part of reading the file, not an edit to undo.

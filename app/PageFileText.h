@@ -9,11 +9,16 @@
 
 #include <QString>
 
+#include <functional>
+
 class QPlainTextEdit;
 class QTextDocument;
 
-// Replaces the editor's text with the file's; the undo history starts afresh.
-void SetPageFileText(QPlainTextEdit& editor, const DecodedShaderText& decoded);
+// Replaces the editor's text with the file's; the undo history starts afresh. put puts the
+// text into the editor, whole when asked (the marks then go on at once), otherwise as it
+// likes (progressively, say: a text that needs no marks gets none).
+using PutPageText = std::function<void(const QString& text, bool whole)>;
+void SetPageFileText(QPlainTextEdit& editor, const DecodedShaderText& decoded, const PutPageText& put);
 
 // The text with '\n' between lines, as the checks read it.
 QString PageText(const QTextDocument& document);

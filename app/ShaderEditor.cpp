@@ -1,12 +1,14 @@
 #include "ShaderEditor.h"
 
 #include "Completion.h"
+#include "EditorDocumentLayout.h"
 #include "EditorGutter.h"
 #include "Indentation.h"
 #include "LineHighlighter.h"
 #include "LineMarkers.h"
 #include "PageFileText.h"
 #include "Preferences.h"
+#include "TextLoader.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -14,12 +16,16 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <algorithm>
 
 ShaderEditor::ShaderEditor(QWidget* parent) : QPlainTextEdit(parent)
 {
+    auto* text = new QTextDocument(this);
+    text->setDocumentLayout(new EditorDocumentLayout(text));
+    setDocument(text);
     QFont font(QStringLiteral("Courier"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
@@ -39,6 +45,8 @@ ShaderEditor::ShaderEditor(QWidget* parent) : QPlainTextEdit(parent)
     highlighter_ = new LineHighlighter(this);
     markers_ = new LineMarkers(this);
     gutter_ = new EditorGutter(this);
+    loader_ = new TextLoader(this);
+    connect(loader_, &TextLoader::finished, highlighter_, [this] { highlighter_->setTextArriving(false); });
     connect(this, &QPlainTextEdit::blockCountChanged, this, &ShaderEditor::updateGutterWidth);
     connect(this, &QPlainTextEdit::updateRequest, this, &ShaderEditor::updateGutterArea);
     connect(markers_, &LineMarkers::changed, gutter_, qOverload<>(&QWidget::update));
@@ -76,8 +84,88 @@ void ShaderEditor::setSelectionLayer(SelectionLayer layer, const QList<QTextEdit
     setExtraSelections(layers_[0] + layers_[1]);
 }
 
+namespace {
+// A line longer than this has the text wrap at any character: breaking only between words,
+// the layout looks for the next word's end again for every screen line of a line without
+// blanks, which takes time growing with the square of its length.
+constexpr qsizetype kLongLine = 10000;
+
+bool HasLongLine(QStringView text)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = text.size();
+        if (end - start > kLongLine)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+} // namespace
+
+void ShaderEditor::wrapFor(QStringView text, bool replacing)
+{
+    const bool longLines = HasLongLine(text);
+    if (longLines || replacing)
+        setWordWrapMode(longLines ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+}
+
+void ShaderEditor::loadText(const QString& text, int firstLines)
+{
+    wrapFor(text, true);
+    loader_->load(text, firstLines);
+    highlighter_->setTextArriving(loader_->isLoading());
+}
+
+bool ShaderEditor::isLoading() const
+{
+    return loader_->isLoading();
+}
+
+bool ShaderEditor::isAppendingLoad() const
+{
+    return loader_->isAppending();
+}
+
+void ShaderEditor::finishLoading()
+{
+    loader_->finish();
+}
+
+void ShaderEditor::cancelLoading()
+{
+    loader_->cancel();
+    highlighter_->setTextArriving(false);
+}
+
+// Every edit of the user's lands in the whole text: the rest of a loading file comes first.
+void ShaderEditor::inputMethodEvent(QInputMethodEvent* event)
+{
+    finishLoading();
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void ShaderEditor::insertFromMimeData(const QMimeData* source)
+{
+    finishLoading();
+    if (source && source->hasText() && wordWrapMode() != QTextOption::WrapAnywhere)
+        wrapFor(source->text(), false);
+    // A NUL could never be saved: a file holding one is no text file, and this editor would
+    // refuse to open it again.
+    if (source && source->hasText() && source->text().contains(QChar(0))) {
+        QMimeData cleaned;
+        cleaned.setText(source->text().remove(QChar(0)));
+        QPlainTextEdit::insertFromMimeData(&cleaned);
+        return;
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
 void ShaderEditor::keyPressEvent(QKeyEvent* event)
 {
+    finishLoading();
     if (completion_ && completion_->listTakes(event)) {
         event->ignore(); // the list takes or closes
         return;
@@ -108,6 +196,7 @@ void ShaderEditor::keyPressEvent(QKeyEvent* event)
 
 void ShaderEditor::contextMenuEvent(QContextMenuEvent* event)
 {
+    finishLoading();
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
     if (!commandActions_.isEmpty())
         menu->addSeparator();
@@ -159,19 +248,6 @@ void ShaderEditor::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     emit filesDropped(files);
-}
-
-void ShaderEditor::insertFromMimeData(const QMimeData* source)
-{
-    // A NUL could never be saved: a file holding one is no text file, and this editor would
-    // refuse to open it again.
-    if (source->hasText() && source->text().contains(QChar(0))) {
-        QMimeData cleaned;
-        cleaned.setText(source->text().remove(QChar(0)));
-        QPlainTextEdit::insertFromMimeData(&cleaned);
-        return;
-    }
-    QPlainTextEdit::insertFromMimeData(source);
 }
 
 QTextBlock ShaderEditor::firstVisibleTextBlock() const
@@ -233,8 +309,9 @@ int ShaderEditor::lineCount() const
     return count;
 }
 
-QString ShaderEditor::pageText() const
+QString ShaderEditor::pageText()
 {
+    finishLoading();
     return PageText(*document());
 }
 

@@ -13,6 +13,7 @@ class LineHighlighter;
 class LineMarkers;
 class QAction;
 class QMimeData;
+class TextLoader;
 struct Preferences;
 
 // One shader editor page: monospaced, wrapping, no horizontal scroll bar, an always-visible
@@ -38,9 +39,20 @@ public:
     // Number of lines, not counting a last line that is empty; 0 for an empty editor.
     int lineCount() const;
 
-    // The text exactly as it stands, lines separated by '\n'. toPlainText() would turn each
-    // no-break space into a blank and each line separator into a line break.
-    QString pageText() const;
+    // The whole text, lines separated by '\n' (a text still loading is finished first).
+    // toPlainText() would turn each no-break space into a blank and each line separator into a
+    // line break.
+    QString pageText();
+
+    // Sets a file's text: the first firstLines lines at once, the rest from the event loop
+    // (see TextLoader). Until the text is whole, typing, search, saving and the checks finish
+    // the load before they look at the text.
+    void loadText(const QString& text, int firstLines);
+    bool isLoading() const;
+    // A piece of the loading text is being appended: a textChanged now is not an edit.
+    bool isAppendingLoad() const;
+    void finishLoading();
+    void cancelLoading();
 
     // Tab width, Tab key, auto-indent and automatic completion.
     void applyPreferences(const Preferences& preferences);
@@ -66,21 +78,26 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void updateGutterWidth();
     void updateGutterArea(const QRect& rect, int dy);
     void updateTabStop();
+    // Wraps at any character when the text has a very long line (else, when the whole text is
+    // being replaced, between words again).
+    void wrapFor(QStringView text, bool replacing);
 
     LineHighlighter* highlighter_ = nullptr;
     LineMarkers* markers_ = nullptr;
     EditorGutter* gutter_ = nullptr;
     EditorCompletion* completion_ = nullptr;
+    TextLoader* loader_ = nullptr;
     QList<QAction*> commandActions_;
     QList<QTextEdit::ExtraSelection> layers_[2];
     int tabWidth_ = 4;

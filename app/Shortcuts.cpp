@@ -100,10 +100,11 @@ void TMainForm::createCommands()
         addAction(action);
         commandActions_.append(action);
         if (command.handler) {
-            connect(action, &QAction::triggered, this, [this, handler = command.handler] { runGuarded(handler); });
+            connect(action, &QAction::triggered, this, [this, handler = command.handler] { runCommand(handler); });
         } else {
             connect(action, &QAction::triggered, this, [this, run = onEditor(action->objectName())] {
                 ShaderEditor* editor = activePage().editor;
+                editor->finishLoading();
                 editor->setFocus(Qt::ShortcutFocusReason);
                 run(editor);
             });

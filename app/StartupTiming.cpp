@@ -4,7 +4,9 @@
 #include "MainForm.h"
 #include "ShaderEditor.h"
 
+#include <QEvent>
 #include <QFile>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <cstdio>
@@ -39,6 +41,43 @@ long peakRssKb()
     return -1;
 }
 
+// Notes the first paint of the vertex page's editor (the window painted) and the first paint
+// of the active page once the start step has put a file's text in (its first coloured screen:
+// the highlighter colours the lines in view before they are painted). The time is the paint's
+// start.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(TMainForm& window) : QObject(&window), window_(window)
+    {
+        for (ShaderEditor* editor : {window.ShaderRichEdit, window.ShaderRichEditFS})
+            editor->viewport()->installEventFilter(this);
+    }
+    void startStepDone() { stepDone_ = true; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        if (!windowPainted_ && watched == window_.ShaderRichEdit->viewport()) {
+            windowPainted_ = true;
+            NoteStartupEvent("window-painted");
+        }
+        ShaderEditor* active = window_.ShaderRichEdit->isVisible() ? window_.ShaderRichEdit : window_.ShaderRichEditFS;
+        if (stepDone_ && !screenColoured_ && watched == active->viewport() && !active->document()->isEmpty()) {
+            screenColoured_ = true;
+            NoteStartupEvent("first-coloured-screen");
+        }
+        return false;
+    }
+
+private:
+    TMainForm& window_;
+    bool stepDone_ = false;
+    bool windowPainted_ = false;
+    bool screenColoured_ = false;
+};
+
 void finishWhenColoured(TMainForm& window)
 {
     const bool pending = window.ShaderRichEdit->highlighter().isPending() ||
@@ -58,8 +97,10 @@ void WatchStartup(TMainForm& window)
 {
     if (!StartupTimingRequested())
         return;
-    QObject::connect(&window, &TMainForm::startStepDone, &window, [&window] {
+    auto* paints = new PaintWatch(window);
+    QObject::connect(&window, &TMainForm::startStepDone, &window, [&window, paints] {
         NoteStartupEvent("start-step-done");
+        paints->startStepDone();
         finishWhenColoured(window);
     });
 }

@@ -5,6 +5,9 @@
 //                                           directory when it holds them, else the program directory)
 //   lumenpad-bench --generate N OUT         write a synthetic shader of N lines to OUT
 //   lumenpad-bench --driver-check ROUNDS    time the linked driver check (DriverCheckBench.cpp)
+//   lumenpad-bench --keys FILE              the whole window (run in a program directory with its
+//                                           config.txt and word lists) opens FILE; keystrokes in
+//                                           its middle to the repaint (see KeyProbe.h)
 //
 // Figures: the colouring core and a plain tokeniser over the same lines (throughput), the editor
 // after its text is set (lines in view coloured and shown; all lines coloured with the event loop
@@ -14,6 +17,8 @@
 
 #include "Completion.h"
 #include "DriverCheckBench.h"
+#include "KeyProbe.h"
+#include "MainForm.h"
 #include "LanguageSyntax.h"
 #include "LineColouring.h"
 #include "EditorPalette.h"
@@ -31,6 +36,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -271,10 +277,38 @@ int Measure(const QString& shaderPath, QString listDir)
     return 0;
 }
 
+// The real window: the file is opened by the start step, as a file named on the command line.
+int MeasureWindowKeys(const QString& path)
+{
+    try {
+        LoadWordLists();
+    } catch (const LumenpadError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        return 1;
+    }
+    QTemporaryDir scratch;
+    MainFormOptions options;
+    options.files = {QFileInfo(path).absoluteFilePath()};
+    options.settingsWriteDir = scratch.path();
+    options.preferencesFile = scratch.filePath(QStringLiteral("lumenpad.conf"));
+    TMainForm window(options);
+    window.show();
+    ShaderEditor* editor = window.ShaderRichEdit;
+    QElapsedTimer waited;
+    waited.start();
+    // A file still loading counts as pending colouring.
+    while ((window.StartTimer->isActive() || editor->highlighter().isPending()) &&
+           waited.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    MeasureKeysToPaint(*editor);
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: lumenpad-bench [--lists DIR] SHADER\n       lumenpad-bench --generate N OUT\n"
-                         "       lumenpad-bench --driver-check ROUNDS\n");
+                         "       lumenpad-bench --driver-check ROUNDS\n"
+                         "       lumenpad-bench --keys FILE\n");
     return 2;
 }
 
@@ -294,6 +328,8 @@ int main(int argc, char** argv)
     }
     if (args.size() == 2 && args[0] == QStringLiteral("--driver-check"))
         return MeasureDriverCheck(std::max(args[1].toInt(), 1));
+    if (args.size() == 2 && args[0] == QStringLiteral("--keys"))
+        return MeasureWindowKeys(args[1]);
     QString listDir;
     QString shader;
     for (qsizetype i = 0; i < args.size(); ++i) {

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Start-up benchmark: time from launching the editor to its window shown, the deferred start
-# step done and every line coloured, and its peak memory; with no last file and with a
-# 100,000-line last vertex shader. Runs under Xvfb when it is installed, else offscreen.
-#   bench/startup-bench.sh [BUILD_DIR] [RUNS]
+# Start-up and typing benchmark of the editor beside a bare Qt floor (lumenpad-floor: a
+# QMainWindow around a QPlainTextEdit), measured in the same run, rounds interleaved (editor,
+# floor, editor, floor...) so a machine whose load changes treats both alike; medians.
+#   bench/startup-bench.sh [BUILD_DIR] [RUNS] [BEFORE_BUILD_DIR]
+# With BEFORE_BUILD_DIR (a build of an earlier version with the same bench programs) its editor
+# is measured in the same rounds too.
+# Moments, from launching the program (ms): the editor first painted (window painted), the
+# first screen of a 100,000-line last file painted (the floor: its text shown), every line
+# coloured (and the file whole); peak memory; then keystrokes in the middle of that file to
+# the end of their repaint (p50/p99) and the area repainted per key.
+# Runs under Xvfb when it is installed, else offscreen.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
-runs=${2:-5}
+runs=${2:-7}
+before=${3:+$(cd "$3" && pwd)}
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/runtime
 # The program's own settings file (carets, panel height) stays out of the user's and the runs.
@@ -16,6 +24,7 @@ cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"; 
 trap cleanup EXIT
 
 cp -r "$build/Lumenpad" "$work/prog"
+[ -n "$before" ] && cp -r "$before/Lumenpad" "$work/before"
 "$build/bench/lumenpad-bench" --generate 100000 "$work/big.vert" >/dev/null
 
 if command -v Xvfb >/dev/null; then
@@ -28,25 +37,70 @@ else
   export QT_QPA_PLATFORM=offscreen
 fi
 
-measure() { # last-vertex-file label
-  local shown=() step=() coloured=() rss=()
-  for _ in $(seq "$runs"); do
-    printf '%s\r\n%s\r\n\r\n800 600 10 20\r\n0\r\n0\r\n' "$work/prog" "$1" > "$work/prog/config.txt"
-    local start log
-    start=$(date +%s%N)
-    log=$(cd "$work/prog" && LUMENPAD_STARTUP_TIMING=1 LUMENPAD_STARTUP_EXIT=1 ./lumenpad 2>&1 >/dev/null)
-    at() { printf '%s\n' "$log" | awk -v e="$1" '$1=="startup-event" && $2==e {print $3}'; }
-    shown+=($(( ($(at window-shown) - start) / 1000000 )))
-    step+=($(( ($(at start-step-done) - start) / 1000000 )))
-    coloured+=($(( ($(at all-lines-coloured) - start) / 1000000 )))
-    rss+=($(( $(printf '%s\n' "$log" | awk '$1=="peak-rss-kb" {print $2}') / 1024 )))
-  done
-  median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-  printf '| %s | %s | %s | %s | %s |\n' "$2" "$(median "${shown[@]}")" "$(median "${step[@]}")" \
-    "$(median "${coloured[@]}")" "$(median "${rss[@]}")"
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+declare -A samples
+
+# One start of a program: program-label file-label command...
+one() {
+  local label=$1 file=$2; shift 2
+  local start log
+  start=$(date +%s%N)
+  log=$(LUMENPAD_STARTUP_TIMING=1 LUMENPAD_STARTUP_EXIT=1 "$@" 2>&1 >/dev/null || true)
+  at() { printf '%s\n' "$log" | awk -v e="$1" -v s="$start" '$1=="startup-event" && $2==e {print int(($3-s)/1000000)}'; }
+  samples[$label/$file/painted]+=" $(at window-painted)"
+  samples[$label/$file/screen]+=" $(at first-coloured-screen)"
+  samples[$label/$file/coloured]+=" $(at all-lines-coloured)"
+  samples[$label/$file/rss]+=" $(( $(printf '%s\n' "$log" | awk '$1=="peak-rss-kb" {print $2}') / 1024 ))"
 }
 
-echo "| last file | window shown (ms) | start step done (ms) | all lines coloured (ms) | peak memory (MB) |"
-echo "|---|---|---|---|---|"
-measure "" "none"
-measure "$work/big.vert" "100,000 lines (7.6 MB)"
+editor() { # dir last-vertex-file
+  printf '%s\r\n%s\r\n\r\n800 600 10 20\r\n0\r\n0\r\n' "$1" "$2" > "$1/config.txt"
+  (cd "$1" && ./lumenpad)
+}
+
+programs=(after floor)
+[ -n "$before" ] && programs=(before after floor)
+for _ in $(seq "$runs"); do
+  for file in none big; do
+    path=; [ "$file" = big ] && path=$work/big.vert
+    for p in "${programs[@]}"; do
+      case $p in
+        after) one after "$file" editor "$work/prog" "$path" ;;
+        before) one before "$file" editor "$work/before" "$path" ;;
+        floor) one floor "$file" "$build/bench/lumenpad-floor" $path ;;
+      esac
+    done
+  done
+done
+
+m() { local v; v=$(median ${samples[$1]:-}); echo "${v:--}"; }
+echo "| program | window painted, no file (ms) | peak memory, no file (MB) | 100,000 lines: first screen (ms) | all coloured (ms) | peak memory (MB) |"
+echo "|---|---|---|---|---|---|"
+for p in "${programs[@]}"; do
+  printf '| %s | %s | %s | %s | %s | %s |\n' "$p" "$(m $p/none/painted)" "$(m $p/none/rss)" \
+    "$(m $p/big/screen)" "$(m $p/big/coloured)" "$(m $p/big/rss)"
+done
+
+echo
+echo "| program | key to repaint p50 (us) | p99 (us) | area per key (px) |"
+echo "|---|---|---|---|"
+keys() { # label dir command...
+  local label=$1 dir=$2 out; shift 2
+  out=$(cd "$dir" && "$@" 2>/dev/null || true)
+  val() { printf '%s\n' "$out" | awk -v k="$1:" '$1==k {print $2}'; }
+  samples[$label/keys/p50]+=" $(val key-to-paint-p50-us)"
+  samples[$label/keys/p99]+=" $(val key-to-paint-p99-us)"
+  samples[$label/keys/area]+=" $(val key-paint-area-px)"
+}
+for _ in $(seq 3); do
+  for p in "${programs[@]}"; do
+    case $p in
+      after) keys after "$work/prog" "$build/bench/lumenpad-bench" --keys "$work/big.vert" ;;
+      before) keys before "$work/before" "$before/bench/lumenpad-bench" --keys "$work/big.vert" ;;
+      floor) keys floor "$work" "$build/bench/lumenpad-floor" --keys "$work/big.vert" ;;
+    esac
+  done
+done
+for p in "${programs[@]}"; do
+  printf '| %s | %s | %s | %s |\n' "$p" "$(m $p/keys/p50)" "$(m $p/keys/p99)" "$(m $p/keys/area)"
+done

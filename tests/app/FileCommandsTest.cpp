@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "EventLoopWait.h"
+#include "LineMarkers.h"
 #include "OutputPanel.h"
 #include "RecoveryFile.h"
 #include "ShaderEditor.h"
@@ -419,6 +420,58 @@ TEST(OpeningFiles, TheCaretOfAFileAndTheTabWidthComeBack)
     SavePreferences(chosen, w.dir.file("lumenpad.conf"));
     f.close();
     EXPECT_EQ(LoadPreferences(w.dir.file("lumenpad.conf")).target, QStringLiteral("es:300"));
+}
+
+
+// A big file is put in progressively. Whatever reads the page while the rest is still on its
+// way (the event loop, a save, the validator, the driver) gets the whole text: the one
+// undeclared name on the last line is found, and the file is written back byte for byte. The
+// loading is no edit: the page stays unchanged and undo has nothing to take back.
+TEST(FileCommands, ASaveOrACheckDuringALoadTakesTheWholeText)
+{
+    QByteArray bytes;
+    constexpr int kLines = 20000;
+    for (int i = 1; i < kLines; ++i)
+        bytes += "float v" + QByteArray::number(i) + " = 1.0;\n";
+    bytes += "void main() { gl_Position = vec4(undefinedAtTheEnd); }\n";
+
+    struct Row {
+        const char* name;
+        QToolButton* TMainForm::*button; // null: the event loop finishes the load
+    };
+    const Row rows[] = {{"event loop", nullptr},
+                        {"save", &TMainForm::ToolButton3},
+                        {"validator", &TMainForm::ToolButton6},
+                        {"driver", &TMainForm::ToolButton12}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowFixture w;
+        QFile::copy(ProgramDirPath(QStringLiteral("glslvalidate")), w.dir.file("glslvalidate"));
+        QFile(w.dir.file("glslvalidate")).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
+        WriteBytes(w.dir.file("config.txt"), (w.dir.path() + "\r\n\r\n\r\n737 579 110 191\r\n0\r\n0\r\n").toUtf8());
+        TMainForm& f = w.start();
+        const QString path = w.dir.file("big.vert");
+        WriteBytes(path, bytes);
+        w.dialogs.openPaths = {path};
+        f.ToolButton2->click();
+        ShaderEditor* editor = f.ShaderRichEdit;
+        ASSERT_TRUE(editor->isLoading());
+        ASSERT_LT(editor->blockCount(), kLines);
+
+        if (row.button)
+            (f.*row.button)->click();
+        else
+            ASSERT_TRUE(WaitFor([&] { return !editor->isLoading(); }, 30000));
+        ASSERT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join('\n').toStdString();
+        EXPECT_FALSE(editor->isLoading());
+        EXPECT_EQ(editor->blockCount(), kLines + 1);
+        EXPECT_EQ(ReadBytes(path), bytes);
+        EXPECT_FALSE(f.VSDocument.Changed);
+        EXPECT_FALSE(editor->document()->isUndoAvailable());
+        const bool checked = row.button == &TMainForm::ToolButton6 || row.button == &TMainForm::ToolButton12;
+        EXPECT_EQ(editor->markers().onBlock(kLines - 1).isEmpty(), !checked)
+            << f.glslValidateMemo->lines().join('\n').toStdString();
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include "GLBinding.h"
 #include "OutputPanel.h"
 #include "ShaderEditor.h"
 
@@ -188,6 +189,34 @@ TEST(Startup, WithoutConfigTheCloseWritesACompleteFile)
     EXPECT_EQ(lines[0], QByteArray());
     EXPECT_EQ(lines[4], QByteArray("0"));
     EXPECT_EQ(lines[5], QByteArray("0"));
+}
+
+
+// The program loads the graphics libraries and Mesa's driver on a worker thread from the top
+// of main(). A driver that cannot be loaded there is reported as it is without the worker: the
+// same box, while the window is made (before its start step), and the window goes on without a
+// rendering context.
+TEST(Startup, ADriverThatFailsOnTheLoadingThreadIsReportedAsWithoutIt)
+{
+    // Mesa keeps a display it has initialised: only a process without one can see the failure.
+    if (EGLLibrary)
+        GTEST_SKIP() << "the driver was loaded earlier in this process";
+    qputenv("LIBGL_DRIVERS_PATH", "/nonexistent-lumenpad-drivers");
+    QStringList reported[2];
+    for (const bool worker : {false, true}) {
+        SCOPED_TRACE(worker ? "worker thread" : "window's thread");
+        if (worker)
+            TMainForm::StartGraphicsLoading();
+        WindowFixture w;
+        TMainForm& f = w.start(false);
+        EXPECT_TRUE(f.StartTimer->isActive());
+        EXPECT_EQ(f.MainRC, nullptr);
+        reported[worker] = w.dialogs.errors;
+    }
+    qunsetenv("LIBGL_DRIVERS_PATH");
+    ASSERT_EQ(reported[0].size(), 1);
+    EXPECT_TRUE(reported[0][0].startsWith(QStringLiteral("Systemfehler."))) << reported[0][0].toStdString();
+    EXPECT_EQ(reported[1], reported[0]);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "WindowFixture.h"
 
 #include "ErrorReporting.h"
+#include "EventLoopWait.h"
 #include "ShaderEditor.h"
 
 #include <QLabel>
@@ -168,6 +169,8 @@ TEST_P(InvalidUtf8, LargeFileSavesBackByteForByteAndAfterAnEditKeepsItsBytes)
     w.dialogs.openPaths = {path};
     f.ToolButton2->click();
     ASSERT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join('\n').toStdString();
+    // The lines after the first screen arrive from the event loop.
+    ASSERT_TRUE(WaitFor([&] { return !f.ShaderRichEdit->isLoading(); }, 30000));
     // Each byte stands for one character, so every line shows all of its bytes.
     const QTextBlock first = f.ShaderRichEdit->document()->firstBlock();
     EXPECT_EQ(first.text(), QString::fromLatin1(bytes.left(bytes.indexOf("\r\n"))));
