@@ -53,6 +53,36 @@ struct FileDescriptor {
     int fd;
     ~FileDescriptor() { ::close(fd); }
 };
+
+// Reads from fd to its end, at most limit bytes; past the limit the read is cut (and cut
+// says so) or refused with kFileTooLarge.
+int ReadToEnd(int fd, QByteArray& bytes, qint64 limit, bool cutAtLimit, bool* cut)
+{
+    char chunk[65536];
+    for (;;) {
+        const qint64 room = limit - bytes.size();
+        const ssize_t n = ::read(fd, chunk, size_t(std::min<qint64>(qint64(sizeof chunk), room + 1)));
+        if (n == 0)
+            return 0;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        // The file grew past the limit while it was read.
+        if (n > room) {
+            if (!cutAtLimit) {
+                bytes.clear();
+                return kFileTooLarge;
+            }
+            bytes.append(chunk, qsizetype(room));
+            if (cut)
+                *cut = true;
+            return 0;
+        }
+        bytes.append(chunk, n);
+    }
+}
 } // namespace
 
 int ReadFileBytes(const QString& path, QByteArray& bytes, const ReadOptions& options, bool* cut)
@@ -86,31 +116,7 @@ int ReadFileBytes(const QString& path, QByteArray& bytes, const ReadOptions& opt
         return kFileTooLarge;
 
     bytes.reserve(qsizetype(std::min<qint64>(info.st_size, limit)));
-    char chunk[65536];
-    for (;;) {
-        const qint64 room = limit - bytes.size();
-        const ssize_t n = ::read(fd, chunk, size_t(std::min<qint64>(qint64(sizeof chunk), room + 1)));
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        // The file grew past the limit while it was read.
-        if (n > room) {
-            if (!options.cutAtLimit) {
-                bytes.clear();
-                return kFileTooLarge;
-            }
-            bytes.append(chunk, qsizetype(room));
-            if (cut)
-                *cut = true;
-            break;
-        }
-        bytes.append(chunk, n);
-    }
-    return 0;
+    return ReadToEnd(fd, bytes, limit, options.cutAtLimit, cut);
 }
 
 QByteArray ReadWholeFile(const QString& path)
@@ -214,17 +220,8 @@ int WriteInPlace(const QByteArray& target, const QByteArray& bytes)
     TempFileGuard file;
     file.fd = fd;
     QByteArray old;
-    for (char chunk[65536];;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        old.append(chunk, n);
-    }
+    if (const int err = ReadToEnd(fd, old, std::numeric_limits<qint64>::max() - 1, false, nullptr))
+        return err;
 
     TempFileGuard copy;
     copy.path = target + ".lumenpad-copy-XXXXXX";

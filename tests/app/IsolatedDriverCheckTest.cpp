@@ -4,6 +4,7 @@
 #include "WindowFixture.h"
 
 #include "DriverRequest.h"
+#include "SanitizerBuild.h"
 #include "ShaderEditor.h"
 
 #include <QComboBox>
@@ -14,14 +15,6 @@
 #include <cerrno>
 #include <csignal>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LUMENPAD_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define LUMENPAD_ASAN 1
-#endif
 
 namespace {
 

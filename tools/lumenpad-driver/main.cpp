@@ -11,6 +11,7 @@
 #include "GLContext.h"
 #include "IsolatedDriverCheck.h"
 #include "LumenpadError.h"
+#include "SanitizerBuild.h"
 #include "ShaderChecks.h"
 
 #include <cerrno>
@@ -22,14 +23,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LUMENPAD_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define LUMENPAD_ASAN 1
-#endif
 
 #ifdef LUMENPAD_ASAN
 // A crash of the driver is this program's answer, told by its signal: AddressSanitizer's own
