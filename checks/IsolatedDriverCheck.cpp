@@ -45,6 +45,13 @@ IsolatedDriverResult OneLine(const QString& line)
     return {{line}, {}, false};
 }
 
+QString UnreadableAnswerLine(const QString& program)
+{
+    return QStringLiteral("The driver check's helper %1 gave an answer that could not be read; it was stopped "
+                          "and the next check starts a fresh one.")
+        .arg(program);
+}
+
 QString NoAnswerLine(const QString& program, int exitCode)
 {
     return QStringLiteral("The driver check's helper %1 ended without an answer (exit code %2).").arg(program).arg(exitCode);
@@ -159,7 +166,7 @@ IsolatedDriverResult IsolatedDriver::check(const DriverRequest& request, int tim
     if (process.state() != QProcess::NotRunning) {
         // It answered with what no helper writes; it is not to be trusted with the next check.
         kill();
-        return OneLine(NoAnswerLine(program_, 0));
+        return OneLine(UnreadableAnswerLine(program_));
     }
     const bool crashed = process.exitStatus() != QProcess::NormalExit;
     // For a crash Qt gives the signal's number as the exit code.
