@@ -8,6 +8,25 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace {
+struct Choice {
+    QString text;
+    QMessageBox::ButtonRole role;
+};
+
+// A question with two answers; the first is the default, the second Escape's.
+bool AskYesOrNo(QWidget* parent, const QString& question, const Choice& yes, const Choice& no)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Lumenpad"), question, QMessageBox::NoButton, parent);
+    QPushButton* yesButton = box.addButton(yes.text, yes.role);
+    QPushButton* noButton = box.addButton(no.text, no.role);
+    box.setDefaultButton(yesButton);
+    box.setEscapeButton(noButton);
+    box.exec();
+    return box.clickedButton() == yesButton;
+}
+} // namespace
+
 Dialogs::SaveAnswer QtDialogs::askSaveChanges(bool allowCancel)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"),
@@ -48,16 +67,10 @@ Dialogs::DiskAnswer QtDialogs::askOverwriteChangedFile(const QString& path)
 
 bool QtDialogs::askReloadChangedFile(const QString& path)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Lumenpad"),
-                    QStringLiteral("The file %1 has been changed on disk. Reload it?")
-                        .arg(QDir::toNativeSeparators(path)),
-                    QMessageBox::NoButton, parent_);
-    QPushButton* reload = box.addButton(QStringLiteral("&Reload"), QMessageBox::AcceptRole);
-    QPushButton* keep = box.addButton(QStringLiteral("&Keep this page"), QMessageBox::RejectRole);
-    box.setDefaultButton(reload);
-    box.setEscapeButton(keep);
-    box.exec();
-    return box.clickedButton() == reload;
+    return AskYesOrNo(parent_,
+                      QStringLiteral("The file %1 has been changed on disk. Reload it?").arg(QDir::toNativeSeparators(path)),
+                      {QStringLiteral("&Reload"), QMessageBox::AcceptRole},
+                      {QStringLiteral("&Keep this page"), QMessageBox::RejectRole});
 }
 
 QString QtDialogs::askGoToLine(int lineCount)
@@ -132,14 +145,8 @@ void QtDialogs::showAbout(const QString& text)
 
 bool QtDialogs::askRestorePages(const QStringList& pages)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Lumenpad"),
-                    QStringLiteral("Lumenpad ended without being closed. Restore the unsaved text of these pages?\n\n%1")
-                        .arg(pages.join(QLatin1Char('\n'))),
-                    QMessageBox::NoButton, parent_);
-    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
+    return AskYesOrNo(parent_,
+                      QStringLiteral("Lumenpad ended without being closed. Restore the unsaved text of these pages?\n\n%1")
+                          .arg(pages.join(QLatin1Char('\n'))),
+                      {QStringLiteral("&Ja"), QMessageBox::YesRole}, {QStringLiteral("&Nein"), QMessageBox::NoRole});
 }

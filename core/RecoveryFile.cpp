@@ -141,7 +141,7 @@ std::optional<QList<RecoveredPage>> DecodeRecovery(const QByteArray& bytes)
 QString RecoveryDirPath()
 {
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // A relative XDG_STATE_HOME is to be ignored, as XDG_CONFIG_HOME is.
     const QString base = !state.isEmpty() && QDir::isAbsolutePath(state)
                              ? state
                              : QDir::homePath() + QStringLiteral("/.local/state");
