@@ -28,11 +28,11 @@ cp -r "$build/Lumenpad" "$work/prog"
 "$build/bench/lumenpad-bench" --generate 100000 "$work/big.vert" >/dev/null
 
 if command -v Xvfb >/dev/null; then
-  for n in $(seq 130 160); do [ -e "/tmp/.X11-unix/X$n" ] || { display=":$n"; break; }; done
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # The server picks a free display itself and says which.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=$display QT_QPA_PLATFORM=xcb
-  sleep 1
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n 1 "$work/display") QT_QPA_PLATFORM=xcb
 else
   export QT_QPA_PLATFORM=offscreen
 fi

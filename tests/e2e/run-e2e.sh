@@ -29,16 +29,16 @@ fail() {
 }
 check() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }
 
-# A display nobody else uses.
-for n in $(seq 60 120); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# A display nobody else uses: the server picks a free one itself and says which, so two
+# runs on one machine (or in containers sharing its abstract sockets) never meet.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=$display
 # A loaded machine may take a while to bring the server up; the editor cannot start before.
-for _ in $(seq 300); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the X server on $display did not start"
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "the X server did not start"
+display=:$(head -n 1 "$work/display")
+export DISPLAY=$display
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the X server on $display does not answer"
 
 cp -r "$program_dir" "$work/prog"
 rm -f "$work/prog/config.txt"
