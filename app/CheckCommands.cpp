@@ -18,7 +18,10 @@
 #include "ValidatorRun.h"
 #include "WindowDeviceContext.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QStyle>
 #include <QDir>
 
 
@@ -159,6 +162,13 @@ void TMainForm::createHelpSystem()
 
 void TMainForm::StartGraphicsLoading()
 {
+    // The driver's libraries load under the dynamic loader's lock, which every other library
+    // load and every new thread waits for. The toolkit's own on the way to the window are
+    // made first (the image plugins behind the tool bar's extension icon, the accessibility
+    // bridge with its bus thread), so that building the window runs beside the driver's load
+    // instead of waiting for it.
+    QApplication::style()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    QAccessible::isActive();
     StartGraphicsPreload(kGLLibrary, kGLULibrary);
 }
 

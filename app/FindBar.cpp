@@ -50,7 +50,6 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent)
     findText_ = new QLineEdit;
     findText_->setObjectName(QStringLiteral("FindText"));
     findText_->setPlaceholderText(QStringLiteral("Find"));
-    findText_->setClearButtonEnabled(true);
     replaceText_ = new QLineEdit;
     replaceText_->setObjectName(QStringLiteral("ReplaceText"));
     replaceText_->setPlaceholderText(QStringLiteral("Replace with"));
@@ -163,6 +162,9 @@ void FindBar::open(bool withReplace)
     if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
         findText_->setText(regex_->isChecked() ? QRegularExpression::escape(selected) : selected);
     replaceRow_->setVisible(withReplace);
+    // The clear button's icon is looked up in the icon themes on disk: a bar that is never
+    // opened does not make the start-up pay for it.
+    findText_->setClearButtonEnabled(true);
     show();
     findText_->setFocus(Qt::ShortcutFocusReason);
     findText_->selectAll();

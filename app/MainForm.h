@@ -74,7 +74,8 @@ public:
     ~TMainForm() override;
 
     // Starts loading the graphics libraries and the driver on a worker thread; FormCreate
-    // waits for it where it makes the rendering context. For the top of main().
+    // waits for it where it makes the rendering context. For main(), once the application
+    // object exists.
     static void StartGraphicsLoading();
 
     // Controls, named as the form designer names them (also their objectName).

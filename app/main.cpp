@@ -25,10 +25,9 @@ int main(int argc, char** argv)
     // A file-size limit then fails a save like a full disk (the write says EFBIG) instead of
     // ending the program with the other page's unsaved text.
     std::signal(SIGXFSZ, SIG_IGN);
+    QApplication app(argc, argv);
     // The driver loads while the window is built (the worker starts with the settings above).
     TMainForm::StartGraphicsLoading();
-
-    QApplication app(argc, argv);
 
     try {
         LoadWordLists();
