@@ -282,6 +282,13 @@ void LineHighlighter::colourBlock(const QTextBlock& block)
     qsizetype count = 0;
     for (const ColourSpan& span : spans_)
         count += span.role != SyntaxRole::Text;
+    // A line past this length (generated data, minified code) is shown uncoloured, as other
+    // editors do; its comment state still carries on. The layout merges every format range of
+    // a line each time it draws it, which made a key in a megabyte line take a tenth of a
+    // second and more.
+    constexpr qsizetype kMaxColouredLine = 20000;
+    if (text.size() > kMaxColouredLine)
+        count = 0;
     QTextBlock writable(block);
     if (count == 0 && !MayHoldFormats(block.userState())) {
         writable.setUserState((generation_ << kGenerationShift) | commentBits);

@@ -46,9 +46,18 @@ double Percentile(std::vector<double> v, int percent)
 
 void MeasureKeysToPaint(QPlainTextEdit& editor, int keys)
 {
-    const int middle = editor.document()->blockCount() / 2;
+    // Keys go to the middle of a line in the middle of the file (on a one-line file, the middle
+    // of that line); every twentieth key moves on to the next line, within the file.
+    const QTextDocument& document = *editor.document();
+    const int middle = document.blockCount() / 2;
+    const auto middleOf = [&](int line) {
+        const QTextBlock block = document.findBlockByNumber(std::min(line, document.blockCount() - 1));
+        QTextCursor c(block);
+        c.setPosition(block.position() + (block.length() - 1) / 2);
+        return c;
+    };
     editor.setFocus();
-    editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(middle)));
+    editor.setTextCursor(middleOf(middle));
     editor.centerCursor();
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
@@ -72,10 +81,8 @@ void MeasureKeysToPaint(QPlainTextEdit& editor, int keys)
         times.push_back(clock.nsecsElapsed() / 1e3);
         areas.push_back(double(probe.area));
         QApplication::sendEvent(&editor, &release);
-        // Every twentieth key starts a new line, so the keys do not pile up on one.
         if (i % 20 == 19) {
-            QTextCursor next(editor.document()->findBlockByNumber(middle + i / 20));
-            editor.setTextCursor(next);
+            editor.setTextCursor(middleOf(middle + i / 20 + 1));
             for (int turn = 0; turn < 3; ++turn)
                 QApplication::processEvents();
         }

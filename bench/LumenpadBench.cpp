@@ -5,7 +5,7 @@
 //                                           directory when it holds them, else the program directory)
 //   lumenpad-bench --generate N OUT         write a synthetic shader of N lines to OUT
 //   lumenpad-bench --driver-check ROUNDS    time the linked driver check (DriverCheckBench.cpp)
-//   lumenpad-bench --keys FILE              the whole window (run in a program directory with its
+//   lumenpad-bench --keys FILE [KEYS]       the whole window (run in a program directory with its
 //                                           config.txt and word lists) opens FILE; keystrokes in
 //                                           its middle to the repaint (see KeyProbe.h)
 //
@@ -278,7 +278,7 @@ int Measure(const QString& shaderPath, QString listDir)
 }
 
 // The real window: the file is opened by the start step, as a file named on the command line.
-int MeasureWindowKeys(const QString& path)
+int MeasureWindowKeys(const QString& path, int keys)
 {
     try {
         LoadWordLists();
@@ -300,7 +300,7 @@ int MeasureWindowKeys(const QString& path)
     while ((window.StartTimer->isActive() || editor->highlighter().isPending()) &&
            waited.elapsed() < 60000)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
-    MeasureKeysToPaint(*editor);
+    MeasureKeysToPaint(*editor, keys);
     return 0;
 }
 
@@ -308,7 +308,7 @@ int Usage()
 {
     std::fprintf(stderr, "usage: lumenpad-bench [--lists DIR] SHADER\n       lumenpad-bench --generate N OUT\n"
                          "       lumenpad-bench --driver-check ROUNDS\n"
-                         "       lumenpad-bench --keys FILE\n");
+                         "       lumenpad-bench --keys FILE [KEYS]\n");
     return 2;
 }
 
@@ -328,8 +328,8 @@ int main(int argc, char** argv)
     }
     if (args.size() == 2 && args[0] == QStringLiteral("--driver-check"))
         return MeasureDriverCheck(std::max(args[1].toInt(), 1));
-    if (args.size() == 2 && args[0] == QStringLiteral("--keys"))
-        return MeasureWindowKeys(args[1]);
+    if ((args.size() == 2 || args.size() == 3) && args[0] == QStringLiteral("--keys"))
+        return MeasureWindowKeys(args[1], args.size() == 3 ? std::max(args[2].toInt(), 1) : 200);
     QString listDir;
     QString shader;
     for (qsizetype i = 0; i < args.size(); ++i) {

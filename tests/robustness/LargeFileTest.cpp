@@ -153,7 +153,7 @@ TEST(LargeFile, FiftyMegabytesOpenColourKeepTheWindowAnsweringAndSaveBack)
     EXPECT_TRUE(ReadBytes(path) == shader.bytes) << "the saved file differs";
 }
 
-// One line of exactly a million characters, no line end; a comment covers its last part.
+// One line of exactly a million characters, no line end, ending in a comment.
 QByteArray MakeLongLine()
 {
     static const QByteArray kWords = "dot normalize max vec4 gl_Position sin uniform ";
@@ -191,14 +191,8 @@ TEST(LargeFile, OneLineOfAMillionCharacters)
     ASSERT_EQ(block.text().size(), 1'000'000);
     EXPECT_EQ(f.StatusPanel0->text(), QStringLiteral("VS:") + path);
 
-    // The core's spans reach the last character: the comment runs to the end of the line.
-    const QString mismatches = ColouringMismatches(*editor->document(), LineColourer::FromWordLists());
-    EXPECT_TRUE(mismatches.isEmpty()) << mismatches.toStdString();
-    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
-    ASSERT_FALSE(formats.isEmpty());
-    EXPECT_EQ(formats.back().start, 900'000);
-    EXPECT_EQ(formats.back().start + formats.back().length, 1'000'000);
-    EXPECT_EQ(formats.back().format.foreground().color(), ColourScheme.CommentColour);
+    // A line this long is shown uncoloured, so that typing in it stays quick.
+    EXPECT_TRUE(block.layout()->formats().isEmpty());
 
     // Pointer hints in the middle of the line: the view is moved there, and points across a
     // screen line in the middle of the view each give one of the line's words.

@@ -531,4 +531,22 @@ TEST_F(Highlighter, ABlockCommentOpenedAboveColoursTheLinesBelowAndClosingGivesT
     expectAllColoured();
 }
 
+// A line too long to colour is shown plain, yet a comment it opens still reaches the lines
+// below; shortened under the limit it takes its colours again.
+TEST_F(Highlighter, ALineTooLongToColourIsPlainAndItsCommentStillCarriesOn)
+{
+    const QString longLine = QStringLiteral("vec4 a; /*") + QString(20000, QLatin1Char('x'));
+    editor->setPlainText(longLine + QStringLiteral("\nfloat b; */ vec4 c;"));
+    highlighter->finishPending();
+    EXPECT_TRUE(block(0).layout()->formats().isEmpty());
+    EXPECT_EQ(shown(block(1)), QStringLiteral("<Comment>float b; */</Comment><Text> </Text><DataType>vec4</DataType><Text> c;</Text>"));
+
+    QTextCursor cut(block(0));
+    cut.setPosition(block(0).position() + 20);
+    cut.setPosition(block(0).position() + block(0).length() - 1, QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    highlighter->finishPending();
+    EXPECT_EQ(shown(block(0)), QStringLiteral("<DataType>vec4</DataType><Text> a; </Text><Comment>/*xxxxxxxxxx</Comment>"));
+}
+
 } // namespace
