@@ -40,7 +40,9 @@ void EditorGutter::paintEvent(QPaintEvent* event)
     painter.setPen(numbers);
     painter.setFont(font());
 
-    const int lineHeight = fontMetrics().height();
+    const QFontMetrics metrics = fontMetrics();
+    const int lineHeight = metrics.height();
+    const int baseline = metrics.ascent();
     const int markerSize = std::max(6, lineHeight - 6);
     QTextBlock block = editor_->firstVisibleTextBlock();
     int top = qRound(editor_->blockBoundsInViewport(block).top());
@@ -48,8 +50,9 @@ void EditorGutter::paintEvent(QPaintEvent* event)
         const int bottom = top + qRound(editor_->blockBoundsInViewport(block).height());
         if (block.isVisible() && bottom >= event->rect().top()) {
             painter.setPen(numbers);
-            painter.drawText(0, top, width() - 4, lineHeight, Qt::AlignRight | Qt::AlignVCenter,
-                             QString::number(block.blockNumber() + 1));
+            // Placed by hand: the rectangle-and-flags form lays the text out anew on every call.
+            const QString number = QString::number(block.blockNumber() + 1);
+            painter.drawText(width() - 4 - metrics.horizontalAdvance(number), top + baseline, number);
             const auto markers = editor_->markers().onBlock(block.blockNumber());
             if (!markers.isEmpty()) {
                 const bool error = std::any_of(markers.begin(), markers.end(), [](const LineMarker* m) {

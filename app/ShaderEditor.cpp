@@ -272,7 +272,10 @@ void ShaderEditor::updateGutterArea(const QRect& rect, int dy)
 {
     if (dy != 0)
         gutter_->scroll(0, dy);
-    else
+    // A change within one line (a key, the caret's blink, a selection, new colours) leaves every
+    // number where it was: the layout asks for the whole view when lines come, go or change
+    // height, and the markers repaint the gutter themselves.
+    else if (rect.height() >= viewport()->height())
         gutter_->update(0, rect.y(), gutter_->width(), rect.height());
 }
 

@@ -8,10 +8,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -136,6 +139,36 @@ TEST(Diagnostics, GutterShowsLineNumbersBesideTheText)
         many += QStringLiteral("x\n");
     f.ShaderRichEdit->setPlainText(many);
     EXPECT_GT(gutter.preferredWidth(), narrow) << "six-digit line numbers need more room";
+}
+
+// The gutter is repainted only where its numbers can change: after every kind of edit, what
+// the window shows of it is what a fresh paint gives.
+TEST(Diagnostics, GutterOnScreenFollowsEveryEdit)
+{
+    WindowFixture w;
+    TMainForm& f = w.start();
+    f.show();
+    QCoreApplication::processEvents();
+    ShaderEditor& editor = *f.ShaderRichEdit;
+    EditorGutter& gutter = editor.gutter();
+    editor.setPlainText(QStringLiteral("a\nb\nc\nd\ne"));
+    const std::pair<const char*, std::function<void(QTextCursor&)>> edits[] = {
+        {"a letter inside a line", [](QTextCursor& c) { c.insertText(QStringLiteral("x")); }},
+        {"a line break", [](QTextCursor& c) { c.insertText(QStringLiteral("\n")); }},
+        {"two lines joined", [](QTextCursor& c) { c.movePosition(QTextCursor::StartOfBlock); c.deletePreviousChar(); }},
+        {"three lines pasted", [](QTextCursor& c) { c.insertText(QStringLiteral("1\n2\n3\n")); }},
+        {"undone", [&](QTextCursor&) { editor.undo(); }},
+    };
+    for (const auto& [name, edit] : edits) {
+        QTextCursor c(editor.document()->findBlockByNumber(1));
+        c.movePosition(QTextCursor::EndOfBlock);
+        edit(c);
+        QCoreApplication::processEvents();
+        const QRect area(gutter.mapTo(&f, QPoint(0, 0)), gutter.size());
+        const QImage shown = f.screen()->grabWindow(f.winId()).toImage().copy(area).convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = gutter.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(shown == fresh) << name;
+    }
 }
 
 } // namespace
