@@ -19,7 +19,7 @@ EditorGutter::EditorGutter(ShaderEditor* editor) : QWidget(editor), editor_(edit
 int EditorGutter::preferredWidth() const
 {
     int digits = 1;
-    for (int n = std::max(1, editor_->blockCount()); n >= 10; n /= 10)
+    for (int n = std::max(1, editor_->lineCountWhenLoaded()); n >= 10; n /= 10)
         ++digits;
     const int marker = fontMetrics().height();
     return 6 + marker + fontMetrics().horizontalAdvance(QLatin1Char('9')) * std::max(digits, 3);

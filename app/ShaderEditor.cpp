@@ -124,6 +124,11 @@ bool ShaderEditor::isLoading() const
     return loader_->isLoading();
 }
 
+int ShaderEditor::lineCountWhenLoaded() const
+{
+    return loader_->isLoading() ? std::max(blockCount(), loader_->finalLineCount()) : blockCount();
+}
+
 bool ShaderEditor::isAppendingLoad() const
 {
     return loader_->isAppending();

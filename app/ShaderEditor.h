@@ -49,6 +49,9 @@ public:
     // the load before they look at the text.
     void loadText(const QString& text, int firstLines);
     bool isLoading() const;
+    // The lines the text has, counting those a load has still to append: the gutter is made as
+    // wide as the whole text needs from the start, so the text does not move when it ends.
+    int lineCountWhenLoaded() const;
     // A piece of the loading text is being appended: a textChanged now is not an edit.
     bool isAppendingLoad() const;
     void finishLoading();

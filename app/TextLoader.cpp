@@ -53,6 +53,7 @@ void TextLoader::load(const QString& text, int firstLines)
     }
     text_ = text;
     next_ = cut;
+    finalLines_ = int(std::min<qsizetype>(text.count(QLatin1Char('\n')) + 1, std::numeric_limits<int>::max()));
     // Inserting at the end of a text that ends in a line break continues in its empty last
     // line, so the pieces make the same blocks as the whole text set at once.
     editor_->setPlainText(text_.left(cut));

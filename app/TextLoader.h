@@ -21,6 +21,8 @@ public:
     // running is dropped.
     void load(const QString& text, int firstLines);
     bool isLoading() const { return next_ >= 0; }
+    // The lines the editor holds once the load has ended.
+    int finalLineCount() const { return finalLines_; }
     // True while a slice of the text is being appended (its textChanged is not the user's).
     bool isAppending() const { return appending_; }
     // Appends everything that is left, before returning.
@@ -38,6 +40,7 @@ private:
     QPlainTextEdit* editor_;
     QString text_;
     qsizetype next_ = -1; // where the rest starts in text_; -1 when nothing is loading
+    int finalLines_ = 0;
     QTimer sliceTimer_;
     bool appending_ = false;
 };

@@ -8,7 +8,7 @@ packages=(
   libgl1 libegl1 libglu1-mesa libegl-mesa0 libgl1-mesa-dri
   glslang-dev glslang-tools spirv-tools khronos-api python3 python3-jsonschema
   googletest libgtest-dev libgmock-dev
-  xvfb xauth xdotool xclip imagemagick x11-utils openbox wmctrl
+  xvfb xauth xdotool xclip imagemagick x11-utils openbox wmctrl libxdamage-dev libxtst-dev
   clang libclang-rt-14-dev binutils
 )
 

@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include "EditorGutter.h"
 #include "EventLoopWait.h"
 #include "LineMarkers.h"
 #include "OutputPanel.h"
@@ -457,6 +458,8 @@ TEST(FileCommands, ASaveOrACheckDuringALoadTakesTheWholeText)
         ShaderEditor* editor = f.ShaderRichEdit;
         ASSERT_TRUE(editor->isLoading());
         ASSERT_LT(editor->blockCount(), kLines);
+        // The gutter is as wide as the whole text needs from the start: nothing moves at the end.
+        const int gutterWhileLoading = editor->gutter().width();
 
         if (row.button)
             (f.*row.button)->click();
@@ -465,6 +468,7 @@ TEST(FileCommands, ASaveOrACheckDuringALoadTakesTheWholeText)
         ASSERT_TRUE(w.dialogs.errors.isEmpty()) << w.dialogs.errors.join('\n').toStdString();
         EXPECT_FALSE(editor->isLoading());
         EXPECT_EQ(editor->blockCount(), kLines + 1);
+        EXPECT_EQ(editor->gutter().width(), gutterWhileLoading);
         EXPECT_EQ(ReadBytes(path), bytes);
         EXPECT_FALSE(f.VSDocument.Changed);
         EXPECT_FALSE(editor->document()->isUndoAvailable());
