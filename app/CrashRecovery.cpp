@@ -33,7 +33,9 @@ CrashRecovery::CrashRecovery(std::function<QList<RecoveredPage>()> collect, QObj
 {
     timer_.setSingleShot(true);
     timer_.setInterval(intervalMs);
-    connect(&timer_, &QTimer::timeout, this, [this] { writeNow(); });
+    // The timer's writes are encoded and written on a worker: a page of megabytes took a
+    // sixth of a second, a stall in the middle of typing.
+    connect(&timer_, &QTimer::timeout, this, [this] { write(true); });
 }
 
 CrashRecovery::~CrashRecovery()
@@ -49,36 +51,64 @@ void CrashRecovery::noteChange()
 
 void CrashRecovery::writeNow()
 {
+    write(false);
+}
+
+void CrashRecovery::write(bool inBackground)
+{
     timer_.stop();
-    const QList<RecoveredPage> pages = collect_();
+    finishBackgroundWrite();
+    QList<RecoveredPage> pages = collect_();
     if (pages.isEmpty()) {
         discard();
         return;
     }
-    const QByteArray bytes = EncodeRecovery(pages);
-    if (bytes == written_)
-        return;
     if (!ownLock_) {
         // The folder is the user's alone: the pages may be anything they typed.
-        if (!QDir().mkpath(dir_))
+        if (QDir().mkpath(dir_)) {
+            QFile::setPermissions(dir_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            ownLock_ = TryLock(ownPath_);
+        }
+        if (!ownLock_) {
+            noteWritten({{}, EACCES});
             return;
-        QFile::setPermissions(dir_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        ownLock_ = TryLock(ownPath_);
+        }
     }
-    const int error = ownLock_ ? WriteFileAtomically(ownPath_, bytes) : EACCES;
-    if (error == 0) {
-        written_ = bytes;
+    auto job = [pages = std::move(pages), path = ownPath_, previous = written_]() -> Written {
+        QByteArray bytes = EncodeRecovery(pages);
+        if (bytes == previous)
+            return {std::move(bytes), 0};
+        const int error = WriteFileAtomically(path, bytes);
+        return {std::move(bytes), error};
+    };
+    if (inBackground)
+        background_ = std::async(std::launch::async, std::move(job));
+    else
+        noteWritten(job());
+}
+
+void CrashRecovery::finishBackgroundWrite()
+{
+    if (background_.valid())
+        noteWritten(background_.get());
+}
+
+void CrashRecovery::noteWritten(Written written)
+{
+    if (written.error == 0) {
+        written_ = std::move(written.bytes);
         reportedFailure_ = false;
     } else if (!reportedFailure_) {
         reportedFailure_ = true;
         std::fprintf(stderr, "lumenpad: cannot write the recovery file %s: %s\n", qPrintable(ownPath_),
-                     qPrintable(SystemReason(error)));
+                     qPrintable(SystemReason(written.error)));
     }
 }
 
 void CrashRecovery::discard()
 {
     timer_.stop();
+    finishBackgroundWrite();
     if (!written_.isEmpty())
         QFile::remove(ownPath_);
     written_.clear();

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 class QLockFile;
@@ -41,6 +42,16 @@ public:
     void dismissLeftBehind();
 
 private:
+    struct Written {
+        QByteArray bytes;
+        int error = 0; // errno of a failed write
+    };
+    // A write on a worker (the timer's) or now; a worker's write still running is waited for
+    // first, as by discard().
+    void write(bool inBackground);
+    void finishBackgroundWrite();
+    void noteWritten(Written written);
+
     std::function<QList<RecoveredPage>()> collect_;
     QString dir_;
     QString ownPath_;
@@ -49,5 +60,6 @@ private:
     std::unique_ptr<QLockFile> leftLock_;
     QTimer timer_;
     QByteArray written_; // what the file holds now; empty when there is no file
+    std::future<Written> background_;
     bool reportedFailure_ = false;
 };

@@ -1,7 +1,7 @@
 // lumenpad-xprobe: times a program's window from outside, through the X server, so that the
 // editor, the bare Qt floor and other editors (KWrite) are measured alike.
 //
-//   lumenpad-xprobe [--keys N] [--quiet MS] [--timeout MS] -- COMMAND [ARG...]
+//   lumenpad-xprobe [--keys N] [--watch MS] [--quiet MS] [--timeout MS] -- COMMAND [ARG...]
 //
 // Starts COMMAND and watches the screen's top-level windows. The first window mapped that
 // carries the command's process id (_NET_WM_PID) is the program's; damage events on it tell
@@ -11,6 +11,11 @@
 //   settled-ms    the last change before the window stayed still for the quiet time; a change
 //                 under 40 pixels high does not count (a caret blinking, alone or with the line
 //                 it is on redrawn)
+//   final-ms      with --watch: the window is watched that long, its pixels read after each
+//                 change (all but the 24 pixel columns on the right, where scroll bars are);
+//                 the first moment it showed what it shows at the end (the images seen in the
+//                 last 1.5 s, a blinking caret's two among them): for a file, its first screen
+//                 as it stays
 // and peak-rss-kb, the program's peak memory so far. With --keys N it then types N keys
 // through the XTEST extension, "x" and BackSpace in turn so the line stays as it was, and
 // prints key-to-damage-p50-us and -p99-us (from the key sent to the first change of the
@@ -19,6 +24,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/keysym.h>
@@ -26,6 +32,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +55,7 @@ double MsSince(Clock::time_point start)
 struct Options {
     int keys = 0;
     int quietMs = 1500;
+    int watchMs = 0;
     int timeoutMs = 60000;
     std::vector<char*> command;
 };
@@ -60,6 +68,8 @@ bool ParseOptions(int argc, char** argv, Options& o)
             return false;
         if (std::strcmp(argv[i], "--keys") == 0)
             o.keys = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--watch") == 0)
+            o.watchMs = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--quiet") == 0)
             o.quietMs = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--timeout") == 0)
@@ -136,6 +146,26 @@ bool IsLineSized(const XRectangle& r)
     return r.height < 40;
 }
 
+// A fingerprint of what the window shows, leaving out the right edge (a loading file moves its
+// scroll bar until the end); 0 when the window cannot be read.
+std::uint64_t ImageHash(Display* display, Window window)
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(display, window, &a) || a.width <= 24 || a.height <= 0)
+        return 0;
+    XImage* image = XGetImage(display, window, 0, 0, unsigned(a.width - 24), unsigned(a.height), AllPlanes, ZPixmap);
+    if (!image)
+        return 0;
+    std::uint64_t hash = 1469598103934665603ull;
+    for (int y = 0; y < image->height; ++y) {
+        const auto* row = reinterpret_cast<const unsigned char*>(image->data + std::ptrdiff_t(y) * image->bytes_per_line);
+        for (int x = 0; x < image->width * image->bits_per_pixel / 8; ++x)
+            hash = (hash ^ row[x]) * 1099511628211ull;
+    }
+    XDestroyImage(image);
+    return hash;
+}
+
 double Percentile(std::vector<double> v, int percent)
 {
     if (v.empty())
@@ -150,7 +180,7 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: lumenpad-xprobe [--keys N] [--quiet MS] [--timeout MS] -- COMMAND [ARG...]\n");
+        std::fprintf(stderr, "usage: lumenpad-xprobe [--keys N] [--watch MS] [--quiet MS] [--timeout MS] -- COMMAND [ARG...]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -185,14 +215,32 @@ int main(int argc, char** argv)
     double painted = -1;
     double lastChange = -1;
     const auto changed = [](const XEvent& event) { return reinterpret_cast<const XDamageNotifyEvent&>(event).area; };
+    struct Seen {
+        double at;
+        std::uint64_t hash;
+    };
+    std::vector<Seen> images; // each change of the picture, with the time of its damage
+    double unreadChange = -1;
     for (;;) {
         const double now = MsSince(start);
-        if (now > options.timeoutMs || (lastChange >= 0 && now - lastChange > options.quietMs))
+        if (options.watchMs > 0) {
+            if (now > options.watchMs || (window == None && now > options.timeoutMs))
+                break;
+        } else if (now > options.timeoutMs || (lastChange >= 0 && now - lastChange > options.quietMs)) {
             break;
+        }
         const double wait = lastChange >= 0 ? lastChange + options.quietMs - now : options.timeoutMs - now;
         XEvent event;
-        if (!NextEvent(display, event, std::min(wait, 100.0)))
+        if (!NextEvent(display, event, unreadChange >= 0 ? 2.0 : std::min(wait, 100.0))) {
+            // The changes have stopped for a moment: read the picture they made.
+            if (unreadChange >= 0 && options.watchMs > 0) {
+                const std::uint64_t hash = ImageHash(display, window);
+                if (images.empty() || images.back().hash != hash)
+                    images.push_back({unreadChange, hash});
+            }
+            unreadChange = -1;
             continue;
+        }
         if (event.type == MapNotify && window == None && !event.xmap.override_redirect &&
             WindowPid(display, event.xmap.window) == child) {
             window = event.xmap.window;
@@ -202,6 +250,8 @@ int main(int argc, char** argv)
             const double at = MsSince(start);
             if (painted < 0)
                 painted = at;
+            if (unreadChange < 0)
+                unreadChange = at;
             if (!IsLineSized(changed(event)))
                 lastChange = at;
         }
@@ -214,6 +264,21 @@ int main(int argc, char** argv)
     }
     std::printf("mapped-ms: %.1f\npainted-ms: %.1f\nsettled-ms: %.1f\npeak-rss-kb: %ld\n", mapped, painted,
                 lastChange, PeakRssKb(child));
+    if (options.watchMs > 0 && !images.empty()) {
+        // What the window shows at the end: the picture it showed 1.5 s before, and every one since.
+        const double tail = options.watchMs - 1500.0;
+        std::vector<std::uint64_t> final;
+        for (std::size_t i = 0; i < images.size(); ++i) {
+            if (images[i].at >= tail || i + 1 == images.size() || images[i + 1].at >= tail)
+                final.push_back(images[i].hash);
+        }
+        for (const Seen& seen : images) {
+            if (std::find(final.begin(), final.end(), seen.hash) != final.end()) {
+                std::printf("final-ms: %.1f\n", seen.at);
+                break;
+            }
+        }
+    }
     std::fflush(stdout);
 
     if (options.keys > 0) {
