@@ -21,8 +21,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QStyle>
 #include <QDir>
+#include <QStyle>
 
 
 namespace {
