@@ -4,6 +4,8 @@
 
 #include "CrashRecovery.h"
 #include "GoToLine.h"
+#include "IsolatedDriverCheck.h"
+#include "LumenpadError.h"
 #include "LineMarkers.h"
 #include "LogLineParser.h"
 #include "OutputPanel.h"
@@ -58,7 +60,6 @@ void TMainForm::TargetChooserChange()
 
 void TMainForm::CheckAllTargetsClick()
 {
-    // The driver checks here run in the window's own process.
     recovery_->writeNow();
     const Page page = activePage();
     const bool vertex = page.editor == ShaderRichEdit;
@@ -70,6 +71,7 @@ void TMainForm::CheckAllTargetsClick()
 
     page.editor->markers().clear();
     QList<TargetRow> rows;
+    bool driverGone = false;
     for (const ShaderTarget& target : StandardTargets()) {
         TargetRow row;
         row.target = target;
@@ -92,17 +94,32 @@ void TMainForm::CheckAllTargetsClick()
             row.validator = report.reportsError ? Verdict::Failed : Verdict::Passed;
             row.firstError = FirstErrorLine(report.lines);
         }
-        if (MainDC) {
+        // The driver compiles in the helper process, as for the tool bar's checks. A helper
+        // that crashed, ran out of time or memory, or was cancelled fails its row with the one
+        // line that says so, and the driver checks no further target.
+        if (MainDC && !driverGone) {
             StageSource source;
             source.stage = stage;
             source.lines = mapped.text.split(QLatin1Char('\n'));
             if (mapped.changed)
                 source.expansion = std::move(mapped);
-            const DriverLog log = CheckForTarget(MainDC, target, {source}, false);
-            if (log.checked()) {
-                row.driver = VerdictOf(log.lines);
+            DriverRequest request;
+            request.target = target;
+            request.sources = {std::move(source)};
+            request.addressSpace = options_.driverAddressSpace;
+            const IsolatedDriverResult result =
+                isolatedDriver().check(request, options_.driverRun.timeoutMs, WaitDialogFor(this, options_.driverRun));
+            if (!result.failure.isEmpty())
+                throw LumenpadError(result.failure);
+            if (!result.answered) {
+                driverGone = true;
+                row.driver = Verdict::Failed;
                 if (row.firstError.isEmpty())
-                    row.firstError = FirstErrorLine(log.lines);
+                    row.firstError = result.lines.value(0);
+            } else if (result.outcome == DriverOutcome::Checked) {
+                row.driver = VerdictOf(result.lines);
+                if (row.firstError.isEmpty())
+                    row.firstError = FirstErrorLine(result.lines);
             }
         }
         rows.append(row);

@@ -29,7 +29,7 @@ cp -r "$build/Lumenpad" "$work/prog"
 
 if command -v Xvfb >/dev/null; then
   # The server picks a free display itself and says which.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=:$(head -n 1 "$work/display") QT_QPA_PLATFORM=xcb

@@ -7,7 +7,7 @@ namespace {
 
 constexpr quint32 kRequestMagic = 0x4C504451; // "LPDQ"
 constexpr quint32 kReplyMagic = 0x4C504452;   // "LPDR"
-constexpr quint32 kVersion = 1;
+constexpr quint32 kVersion = 2;
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
 
 QDataStream& operator<<(QDataStream& out, const ShaderTarget& target)
@@ -116,7 +116,7 @@ QByteArray EncodeDriverReply(const DriverReply& reply)
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(kStreamVersion);
-    out << kReplyMagic << kVersion << reply.lines << reply.failure;
+    out << kReplyMagic << kVersion << reply.lines << reply.failure << qint32(reply.outcome);
     return bytes;
 }
 
@@ -128,9 +128,11 @@ std::optional<DriverReply> DecodeDriverReply(const QByteArray& bytes)
     if (!OpenMessage(in, kReplyMagic))
         return std::nullopt;
     DriverReply reply;
-    in >> reply.lines >> reply.failure;
-    if (!WholeMessage(in))
+    qint32 outcome = 0;
+    in >> reply.lines >> reply.failure >> outcome;
+    if (!WholeMessage(in) || outcome < qint32(DriverOutcome::Checked) || outcome > qint32(DriverOutcome::NotApplicable))
         return std::nullopt;
+    reply.outcome = DriverOutcome(outcome);
     return reply;
 }
 

@@ -30,6 +30,7 @@ struct DriverRequest {
 struct DriverReply {
     QStringList lines; // the output panel's lines
     QString failure;   // non-empty: the check could not run; the message says why
+    DriverOutcome outcome = DriverOutcome::Checked; // how far the check got
 };
 
 // Requests and replies beyond this are refused (a page of the editor is far smaller).

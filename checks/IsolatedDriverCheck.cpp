@@ -161,7 +161,7 @@ IsolatedDriverResult IsolatedDriver::check(const DriverRequest& request, int tim
     if (reply) {
         if (process.state() == QProcess::NotRunning)
             kill();
-        return {reply->lines, reply->failure, true};
+        return {reply->lines, reply->failure, true, reply->outcome};
     }
     if (process.state() != QProcess::NotRunning) {
         // It answered with what no helper writes; it is not to be trusted with the next check.

@@ -41,6 +41,7 @@ struct IsolatedDriverResult {
     // check in the editor's own process reports it.
     QString failure;
     bool answered = false; // the helper answered; false: lines hold the one line
+    DriverOutcome outcome = DriverOutcome::Checked; // as the helper's check reported it
 };
 
 // The helper, started once and kept: loading the driver and opening its display take far

@@ -98,6 +98,15 @@ TEST_P(HostileShader, GivesOneLineAndTheEditorKeepsItsPages)
     EXPECT_TRUE(f.ShaderRichEditFS->toPlainText() == fragment) << c.name;
     EXPECT_EQ(f.driverHelperId(), 0) << c.name;
 
+    // The check on all targets runs the driver in the helper too: its first row fails with the
+    // same line, and the editor and its pages live on.
+    f.CheckAllTargetsButton->click();
+    const QStringList matrix = f.glslValidateMemo->lines();
+    EXPECT_TRUE(w.dialogs.errors.isEmpty()) << c.name;
+    ASSERT_GE(matrix.size(), 2) << c.name;
+    EXPECT_THAT(matrix[1].toStdString(), HasSubstr(c.says)) << c.name;
+    EXPECT_TRUE(f.ShaderRichEditFS->toPlainText() == fragment) << c.name;
+
     // The next check gets a fresh helper and its own lines.
     f.ShaderRichEdit->setPlainText(QString::fromLatin1(kVertex));
     f.ToolButton12->click();

@@ -30,8 +30,10 @@ fail() {
 check() { [ "$1" = "$2" ] || fail "$3: expected [$2], got [$1]"; }
 
 # A display nobody else uses: the server picks a free one itself and says which, so two
-# runs on one machine (or in containers sharing its abstract sockets) never meet.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# runs on one machine (or in containers sharing its abstract sockets) never meet. Without
+# -noreset the server starts over each time its last client leaves (the first one is the check
+# below), and a program that connects at that moment is refused.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 # A loaded machine may take a while to bring the server up; the editor cannot start before.
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done

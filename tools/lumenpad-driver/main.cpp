@@ -104,7 +104,8 @@ DriverReply Check(const Session& session, const QByteArray& message)
     if (!request)
         return {{}, QStringLiteral("lumenpad-driver was given a request it cannot read")};
     try {
-        return {RunDriverRequest(session.dc, session.rc, *request).lines, {}};
+        const DriverLog log = RunDriverRequest(session.dc, session.rc, *request);
+        return {log.lines, {}, log.outcome};
     } catch (const LumenpadError& e) {
         return {{}, e.message()};
     } catch (const std::bad_alloc&) {
