@@ -74,7 +74,6 @@ QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
     DriverRequest request;
     request.target = currentTarget();
     request.link = link;
-    request.addressSpace = options_.driverAddressSpace;
     for (ShaderStage stage : stages) {
         const Page page = stage == ShaderStage::Vertex ? vertexPage() : fragmentPage();
         page.editor->finishLoading();
@@ -89,11 +88,17 @@ QStringList TMainForm::driverCheck(const QList<ShaderStage>& stages, bool link)
             source.expansion = std::move(expanded);
         request.sources.append(std::move(source));
     }
-    const IsolatedDriverResult result =
+    return checkInDriverHelper(std::move(request)).lines;
+}
+
+IsolatedDriverResult TMainForm::checkInDriverHelper(DriverRequest request)
+{
+    request.addressSpace = options_.driverAddressSpace;
+    IsolatedDriverResult result =
         isolatedDriver().check(request, options_.driverRun.timeoutMs, WaitDialogFor(this, options_.driverRun));
     if (!result.failure.isEmpty())
         throw LumenpadError(result.failure);
-    return result.lines;
+    return result;
 }
 
 IsolatedDriver& TMainForm::isolatedDriver()

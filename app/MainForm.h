@@ -254,6 +254,9 @@ private:
     ExpandedShader expandPage(const QString& text, const TSyntaxRichEdit& document, LineForm form,
                               const ShaderTarget& target) const;
     QStringList driverCheck(const QList<ShaderStage>& stages, bool link);
+    // Runs the request in the driver helper, within the window's limits and behind its wait
+    // dialog; a check that could not run at all is thrown as the error box's message.
+    IsolatedDriverResult checkInDriverHelper(DriverRequest request);
     IsolatedDriver& isolatedDriver();
     // Start-up and shutdown steps of the hint catalogue and the OpenGL context.
     void createHelpSystem();

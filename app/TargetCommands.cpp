@@ -4,8 +4,6 @@
 
 #include "CrashRecovery.h"
 #include "GoToLine.h"
-#include "IsolatedDriverCheck.h"
-#include "LumenpadError.h"
 #include "LineMarkers.h"
 #include "LogLineParser.h"
 #include "OutputPanel.h"
@@ -106,11 +104,7 @@ void TMainForm::CheckAllTargetsClick()
             DriverRequest request;
             request.target = target;
             request.sources = {std::move(source)};
-            request.addressSpace = options_.driverAddressSpace;
-            const IsolatedDriverResult result =
-                isolatedDriver().check(request, options_.driverRun.timeoutMs, WaitDialogFor(this, options_.driverRun));
-            if (!result.failure.isEmpty())
-                throw LumenpadError(result.failure);
+            const IsolatedDriverResult result = checkInDriverHelper(std::move(request));
             if (!result.answered) {
                 driverGone = true;
                 row.driver = Verdict::Failed;

@@ -1,4 +1,5 @@
 #include "KeyProbe.h"
+#include "Percentile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,12 +36,6 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
-
-double Percentile(std::vector<double> v, int percent)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[std::min(v.size() - 1, v.size() * std::size_t(percent) / 100)];
-}
 
 } // namespace
 

@@ -1,27 +1,26 @@
 // lumenpad-xprobe: times a program's window from outside, through the X server, so that the
 // editor, the bare Qt floor and other editors (KWrite) are measured alike.
 //
-//   lumenpad-xprobe [--keys N] [--watch MS] [--quiet MS] [--timeout MS] -- COMMAND [ARG...]
+//   lumenpad-xprobe [--keys N] [--watch MS] [--timeout MS] -- COMMAND [ARG...]
 //
 // Starts COMMAND and watches the screen's top-level windows. The first window mapped that
 // carries the command's process id (_NET_WM_PID) is the program's; damage events on it tell
-// when its pixels change. Prints, in milliseconds from the start of COMMAND:
+// when its pixels change. The window is watched for --watch MS from the start (3000 by
+// default; --timeout MS, 60000 by default, is how long its window may take to appear), its
+// pixels read after each change (all but the 24 pixel columns on the right, where scroll bars
+// are). Prints, in milliseconds from the start of COMMAND:
 //   mapped-ms     the window is mapped
 //   painted-ms    its first pixels are drawn
-//   settled-ms    the last change before the window stayed still for the quiet time; a change
-//                 under 40 pixels high does not count (a caret blinking, alone or with the line
-//                 it is on redrawn)
-//   final-ms      with --watch: the window is watched that long, its pixels read after each
-//                 change (all but the 24 pixel columns on the right, where scroll bars are);
-//                 the first moment it showed what it shows at the end (the images seen in the
-//                 last 1.5 s, a blinking caret's two among them): for a file, its first screen
-//                 as it stays
+//   final-ms      the first moment it showed what it shows at the end of the watch (the
+//                 images seen in its last 1.5 s, a blinking caret's two among them): for a
+//                 file, its first screen as it stays
 // and peak-rss-kb, the program's peak memory so far. With --keys N it then types N keys
 // through the XTEST extension, "x" and BackSpace in turn so the line stays as it was, and
 // prints key-to-damage-p50-us and -p99-us (from the key sent to the first change of the
 // window's pixels) and key-damage-area-px (median area changed per key). The program is then
 // killed. Exits 2 when the X server lacks an extension or the window never appears.
-#include <X11/XKBlib.h>
+#include "Percentile.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -54,8 +53,7 @@ double MsSince(Clock::time_point start)
 
 struct Options {
     int keys = 0;
-    int quietMs = 1500;
-    int watchMs = 0;
+    int watchMs = 3000;
     int timeoutMs = 60000;
     std::vector<char*> command;
 };
@@ -70,8 +68,6 @@ bool ParseOptions(int argc, char** argv, Options& o)
             o.keys = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--watch") == 0)
             o.watchMs = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--quiet") == 0)
-            o.quietMs = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--timeout") == 0)
             o.timeoutMs = std::atoi(argv[++i]);
         else
@@ -139,12 +135,6 @@ bool IsCaretOnly(const XRectangle& r)
     return r.width < 4 || r.height < 4;
 }
 
-// Some editors redraw the caret's whole line as it blinks: a change up to two lines high is not
-// what a window settles from.
-bool IsLineSized(const XRectangle& r)
-{
-    return r.height < 40;
-}
 
 // A fingerprint of what the window shows, leaving out the right edge (a loading file moves its
 // scroll bar until the end); 0 when the window cannot be read.
@@ -166,21 +156,13 @@ std::uint64_t ImageHash(Display* display, Window window)
     return hash;
 }
 
-double Percentile(std::vector<double> v, int percent)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, v.size() * std::size_t(percent) / 100)];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: lumenpad-xprobe [--keys N] [--watch MS] [--quiet MS] [--timeout MS] -- COMMAND [ARG...]\n");
+        std::fprintf(stderr, "usage: lumenpad-xprobe [--keys N] [--watch MS] [--timeout MS] -- COMMAND [ARG...]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -213,7 +195,6 @@ int main(int argc, char** argv)
     Damage damage = None;
     double mapped = -1;
     double painted = -1;
-    double lastChange = -1;
     const auto changed = [](const XEvent& event) { return reinterpret_cast<const XDamageNotifyEvent&>(event).area; };
     struct Seen {
         double at;
@@ -223,17 +204,12 @@ int main(int argc, char** argv)
     double unreadChange = -1;
     for (;;) {
         const double now = MsSince(start);
-        if (options.watchMs > 0) {
-            if (now > options.watchMs || (window == None && now > options.timeoutMs))
-                break;
-        } else if (now > options.timeoutMs || (lastChange >= 0 && now - lastChange > options.quietMs)) {
+        if (window == None ? now > options.timeoutMs : now > options.watchMs)
             break;
-        }
-        const double wait = lastChange >= 0 ? lastChange + options.quietMs - now : options.timeoutMs - now;
         XEvent event;
-        if (!NextEvent(display, event, unreadChange >= 0 ? 2.0 : std::min(wait, 100.0))) {
+        if (!NextEvent(display, event, unreadChange >= 0 ? 2.0 : 100.0)) {
             // The changes have stopped for a moment: read the picture they made.
-            if (unreadChange >= 0 && options.watchMs > 0) {
+            if (unreadChange >= 0) {
                 const std::uint64_t hash = ImageHash(display, window);
                 if (images.empty() || images.back().hash != hash)
                     images.push_back({unreadChange, hash});
@@ -252,8 +228,6 @@ int main(int argc, char** argv)
                 painted = at;
             if (unreadChange < 0)
                 unreadChange = at;
-            if (!IsLineSized(changed(event)))
-                lastChange = at;
         }
     }
     if (window == None) {
@@ -262,9 +236,8 @@ int main(int argc, char** argv)
         waitpid(child, nullptr, 0);
         return 2;
     }
-    std::printf("mapped-ms: %.1f\npainted-ms: %.1f\nsettled-ms: %.1f\npeak-rss-kb: %ld\n", mapped, painted,
-                lastChange, PeakRssKb(child));
-    if (options.watchMs > 0 && !images.empty()) {
+    std::printf("mapped-ms: %.1f\npainted-ms: %.1f\npeak-rss-kb: %ld\n", mapped, painted, PeakRssKb(child));
+    if (!images.empty()) {
         // What the window shows at the end: the picture it showed 1.5 s before, and every one since.
         const double tail = options.watchMs - 1500.0;
         std::vector<std::uint64_t> final;
